@@ -1,0 +1,9 @@
+set(CMAKE_C_COMPILER ${LUM_MINGW_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${LUM_MINGW_PREFIX}-g++)
+set(CMAKE_RC_COMPILER ${LUM_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${LUM_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The programs must run on a bare Windows: no libstdc++, libgcc or winpthread DLLs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,0 +1,31 @@
+#ifndef LUM_SKIN_SKINIMAGE_H
+#define LUM_SKIN_SKINIMAGE_H
+
+#include "DibImage.h"
+
+#include <cstdint>
+
+const char kSkinFileName[] = "lum.bmp";
+
+struct SkinImageRecord {
+    DibImage* image;
+    int32_t width;
+    int32_t height;
+    unsigned char* mask;
+};
+
+extern SkinImageRecord SkinImage;
+
+// Reads "lum.bmp" from the current directory, blackens its magenta pixels and
+// builds the mask that is white exactly there: 1, or 0 when the skin is
+// unusable (not a readable 24-bit bottom-up bitmap, or too short for its size).
+int BuildSkin();
+
+// Bytes in one stored row of a 24-bit picture: 3 per pixel, padded to 4.
+uint64_t SkinRowBytes(int32_t width);
+
+// Blackens the key-colour pixels of a 24-bit pixel array and writes the mask
+// beside it; the mask's row pad bytes are not written.
+void BuildSkinMask(unsigned char* pixels, unsigned char* mask, int32_t width, int32_t height);
+
+#endif

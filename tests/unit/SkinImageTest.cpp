@@ -1,0 +1,122 @@
+#include "SkinImage.h"
+#include "TestSupport.h"
+
+#include <string>
+
+namespace {
+
+const uint32_t kMagenta = 0xFF00FF;  // blue 255, green 0, red 255
+
+class SkinImageTest : public SkinFolderTest {
+protected:
+    void WriteSkin(int32_t width, int32_t height, const std::string& pixels, uint16_t bits = 24)
+    {
+        BitmapSpec spec;
+        spec.width = width;
+        spec.height = height;
+        spec.bitCount = bits;
+        spec.pixels = pixels;
+        WriteFile("lum.bmp", MakeBitmap(spec));
+    }
+    static std::string Bytes(const unsigned char* data, size_t size)
+    {
+        return std::string(reinterpret_cast<const char*>(data), size);
+    }
+};
+
+TEST_F(SkinImageTest, FourMagentaPixelsGiveAWhiteMaskAndABlackPicture)
+{
+    WriteSkin(4, 1, PixelRows(4, {{kMagenta, kMagenta, kMagenta, kMagenta}}));
+    ASSERT_EQ(BuildSkin(), 1);
+    EXPECT_EQ(SkinImage.width, 4);
+    EXPECT_EQ(SkinImage.height, 1);
+    EXPECT_EQ(Bytes(SkinImage.mask, 12), std::string(12, '\xFF'));
+    EXPECT_EQ(Bytes(SkinImage.image->pixelBits(), 12), std::string(12, '\0'));
+}
+
+// Widths 1 to 4 cover every row pad; each row mixes key-colour and opaque pixels.
+TEST_F(SkinImageTest, RowsArePaddedAndEveryPixelIsClassified)
+{
+    for (int32_t width = 1; width <= 4; width++) {
+        ResetSkinModel();
+        std::vector<uint32_t> top, bottom;
+        for (int32_t x = 0; x < width; x++) {
+            top.push_back(x % 2 ? 0x123456 : kMagenta);
+            bottom.push_back(x % 2 ? kMagenta : 0xFF01FF);  // one green step off the key
+        }
+        std::string pixels = PixelRows(width, {top, bottom});
+        WriteSkin(width, 2, pixels);
+        ASSERT_EQ(BuildSkin(), 1) << "width " << width;
+
+        uint64_t rowBytes = SkinRowBytes(width);
+        EXPECT_EQ(rowBytes, static_cast<uint64_t>(3 * width + width % 4)) << "width " << width;
+        const unsigned char* picture = SkinImage.image->pixelBits();
+        // Stored bottom-up: the first stored row is the bottom one.
+        for (int32_t row = 0; row < 2; row++) {
+            const std::vector<uint32_t>& colours = row == 0 ? bottom : top;
+            for (int32_t x = 0; x < width; x++) {
+                size_t at = static_cast<size_t>(row * rowBytes + 3 * x);
+                bool key = colours[x] == kMagenta;
+                std::string expectMask(3, key ? '\xFF' : '\0');
+                std::string expectPicture = key ? std::string(3, '\0') : pixels.substr(at, 3);
+                EXPECT_EQ(Bytes(SkinImage.mask + at, 3), expectMask)
+                    << "width " << width << " row " << row << " x " << x;
+                EXPECT_EQ(Bytes(picture + at, 3), expectPicture)
+                    << "width " << width << " row " << row << " x " << x;
+            }
+            // The picture's pad bytes are left alone.
+            size_t pad = static_cast<size_t>(row * rowBytes + 3 * width);
+            EXPECT_EQ(Bytes(picture + pad, rowBytes - 3 * width), pixels.substr(pad, rowBytes - 3 * width));
+        }
+    }
+}
+
+TEST_F(SkinImageTest, ColorTableBeforeTwentyFourBitPixelsIsSkipped)
+{
+    BitmapSpec spec;
+    spec.clrUsed = 2;
+    spec.colorEntries = 2;
+    spec.pixels = PixelRows(1, {{kMagenta}});
+    WriteFile("lum.bmp", MakeBitmap(spec));
+    ASSERT_EQ(BuildSkin(), 1);
+    EXPECT_EQ(Bytes(SkinImage.mask, 3), std::string(3, '\xFF'));
+}
+
+TEST_F(SkinImageTest, OnlyBottomUpTwentyFourBitSkinsWithAPositiveSizeAreAccepted)
+{
+    const struct { int32_t width, height; uint16_t bits; } rejected[] = {
+        {2, 2, 8}, {2, 2, 32}, {2, 2, 1}, {2, -2, 24}, {0, 2, 24}, {2, 0, 24}, {-2, 2, 24},
+        {2, INT32_MIN, 24}};
+    for (const auto& r : rejected) {
+        ResetSkinModel();
+        WriteSkin(r.width, r.height, std::string(2048, '\0'), r.bits);
+        EXPECT_EQ(BuildSkin(), 0) << r.width << " x " << r.height << " at " << r.bits << " bits";
+        EXPECT_EQ(SkinImage.mask, nullptr);
+        EXPECT_TRUE(shownMessages.empty());
+    }
+}
+
+TEST_F(SkinImageTest, MissingOrForeignSkinFails)
+{
+    EXPECT_EQ(BuildSkin(), 0);
+    EXPECT_TRUE(shownMessages.empty());
+    ResetSkinModel();
+    WriteFile("lum.bmp", "GIF89a");
+    EXPECT_EQ(BuildSkin(), 0);
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_EQ(shownMessages[0], "This isn't a bitmap file!");
+}
+
+TEST_F(SkinImageTest, OnlyTheCopyInMemoryLosesItsKeyColour)
+{
+    BitmapSpec spec;
+    spec.width = 3;
+    spec.height = 3;
+    spec.pixels = PixelRows(3, {{kMagenta, 1, 2}, {3, kMagenta, 4}, {5, 6, kMagenta}});
+    std::string bytes = MakeBitmap(spec);
+    WriteFile("lum.bmp", bytes);
+    ASSERT_EQ(BuildSkin(), 1);
+    EXPECT_EQ(ReadFile("lum.bmp"), bytes);
+}
+
+}  // namespace
