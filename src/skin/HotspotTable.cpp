@@ -68,11 +68,30 @@ static int NextTextChar(HotspotLineReader* reader)
     return '\r';
 }
 
+// Copies the bytes that need no translation straight from the chunk, at most
+// room of them, and stops before the first LF, CR or 0x1A.
+static int CopyPlainBytes(HotspotLineReader* reader, char* out, int room)
+{
+    uint32_t available = reader->end - reader->next;
+    uint32_t limit = available < static_cast<uint32_t>(room) ? available : static_cast<uint32_t>(room);
+    const unsigned char* in = reader->chunk + reader->next;
+    uint32_t copied = 0;
+    while (copied < limit && in[copied] != '\n' && in[copied] != '\r' && in[copied] != kEndOfText) {
+        out[copied] = static_cast<char>(in[copied]);
+        copied++;
+    }
+    reader->next += copied;
+    return static_cast<int>(copied);
+}
+
 int ReadHotspotLine(HotspotLineReader* reader, char line[kLineBufferSize])
 {
     int length = 0;
     reader->endedAtNewline = 0;
     while (length < kLineBufferSize - 1) {
+        length += CopyPlainBytes(reader, line + length, kLineBufferSize - 1 - length);
+        if (length == kLineBufferSize - 1)
+            break;
         int c = NextTextChar(reader);
         if (c == -1)
             break;
@@ -152,11 +171,11 @@ int LoadHotspotFile()
     HotspotLineReader reader;
     if (!OpenHotspotFile(&reader))
         return 0;
+    // Lines after the last slot would be read only to be ignored, so reading
+    // ends when the table is full.
     char line[kLineBufferSize];
-    while (ReadHotspotLine(&reader, line)) {
-        if (HotspotTable.count < kMaxHotspots)
-            ParseHotspotLine(line, &HotspotTable.slots[HotspotTable.count++]);
-    }
+    while (HotspotTable.count < kMaxHotspots && ReadHotspotLine(&reader, line))
+        ParseHotspotLine(line, &HotspotTable.slots[HotspotTable.count++]);
     CloseHotspotFile(&reader);
     return 1;
 }

@@ -4,6 +4,10 @@
 
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 SkinImageRecord SkinImage;
 
 static const uint16_t kSkinBitCount = 24;
@@ -14,20 +18,95 @@ uint64_t SkinRowBytes(int32_t width)
     return pixelBytes + (4 - pixelBytes % 4) % 4;
 }
 
+// The key colour is stored blue, green, red: 255, 0, 255.
+static void MaskPixel(unsigned char* picture, unsigned char* shade)
+{
+    unsigned char see = picture[0] == 255 && picture[1] == 0 && picture[2] == 255 ? 255 : 0;
+    shade[0] = shade[1] = shade[2] = see;
+    if (see)
+        picture[0] = picture[2] = 0;
+}
+
+#if defined(__SSE2__)
+// Sixteen pixels fill three 16-byte vectors exactly, so a block of them starts
+// and ends on pixel boundaries. A skin is mostly long runs of picture or of key
+// colour, so most blocks are settled by a compare and one test; only blocks on
+// an edge between the two spread the per-pixel result back over the bytes.
+const int32_t kBlockPixels = 16;
+const int kBlockBytes = 3 * kBlockPixels;
+const uint64_t kPixelStarts = 0x249249249249u;  // bits 0, 3, ..., 45
+
+// The key colour's bytes as they fall in each of the block's three vectors.
+static __m128i KeyBytes(int vector)
+{
+    alignas(16) unsigned char bytes[16];
+    for (int i = 0; i < 16; i++)
+        bytes[i] = (16 * vector + i) % 3 == 1 ? 0 : 255;
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
+}
+
+// 255 in byte i where bit i of bits is set, 0 elsewhere.
+static __m128i SpreadBits(uint32_t bits)
+{
+    const __m128i select = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    __m128i spread = _mm_cvtsi32_si128(static_cast<int>(bits));
+    spread = _mm_unpacklo_epi8(spread, spread);
+    spread = _mm_unpacklo_epi16(spread, spread);
+    spread = _mm_unpacklo_epi32(spread, spread);
+    return _mm_cmpeq_epi8(_mm_and_si128(spread, select), select);
+}
+
+static uint64_t KeyByteMatches(__m128i bytes, __m128i key)
+{
+    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, key)));
+}
+
+static void StoreMaskVector(unsigned char* picture, unsigned char* shade, __m128i bytes, uint64_t keyBytes)
+{
+    __m128i see = SpreadBits(static_cast<uint32_t>(keyBytes & 0xFFFF));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(shade), see);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(picture), _mm_andnot_si128(see, bytes));
+}
+
+static void MaskBlock(unsigned char* picture, unsigned char* shade, const __m128i key[3])
+{
+    __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(picture));
+    __m128i middle = _mm_loadu_si128(reinterpret_cast<const __m128i*>(picture + 16));
+    __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(picture + 32));
+    uint64_t matches = KeyByteMatches(low, key[0]) | KeyByteMatches(middle, key[1]) << 16 |
+                       KeyByteMatches(high, key[2]) << 32;
+    uint64_t keyPixels = matches & (matches >> 1) & (matches >> 2) & kPixelStarts;
+    if (keyPixels == 0) {
+        __m128i opaque = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(shade), opaque);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(shade + 16), opaque);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(shade + 32), opaque);
+        return;
+    }
+    uint64_t keyBytes = keyPixels | keyPixels << 1 | keyPixels << 2;
+    StoreMaskVector(picture, shade, low, keyBytes);
+    StoreMaskVector(picture + 16, shade + 16, middle, keyBytes >> 16);
+    StoreMaskVector(picture + 32, shade + 32, high, keyBytes >> 32);
+}
+#endif
+
+static void MaskRow(unsigned char* picture, unsigned char* shade, int32_t width)
+{
+    int32_t x = 0;
+#if defined(__SSE2__)
+    const __m128i key[3] = {KeyBytes(0), KeyBytes(1), KeyBytes(2)};
+    for (; width - x >= kBlockPixels; x += kBlockPixels, picture += kBlockBytes, shade += kBlockBytes)
+        MaskBlock(picture, shade, key);
+#endif
+    for (; x < width; x++, picture += 3, shade += 3)
+        MaskPixel(picture, shade);
+}
+
 void BuildSkinMask(unsigned char* pixels, unsigned char* mask, int32_t width, int32_t height)
 {
     uint64_t rowBytes = SkinRowBytes(width);
-    for (int32_t row = 0; row < height; row++) {
-        unsigned char* picture = pixels + row * rowBytes;
-        unsigned char* shade = mask + row * rowBytes;
-        for (int32_t x = 0; x < width; x++, picture += 3, shade += 3) {
-            // The key colour is stored blue, green, red: 255, 0, 255.
-            unsigned char see = picture[0] == 255 && picture[1] == 0 && picture[2] == 255 ? 255 : 0;
-            shade[0] = shade[1] = shade[2] = see;
-            if (see)
-                picture[0] = picture[2] = 0;
-        }
-    }
+    for (int32_t row = 0; row < height; row++)
+        MaskRow(pixels + row * rowBytes, mask + row * rowBytes, width);
 }
 
 int BuildSkin()

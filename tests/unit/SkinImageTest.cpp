@@ -71,6 +71,44 @@ TEST_F(SkinImageTest, RowsArePaddedAndEveryPixelIsClassified)
     }
 }
 
+// Wide rows are classified many pixels at a time; each row here puts key and
+// opaque pixels at every place in such a group, and its tail beyond the last
+// whole group. Opaque neighbours spell 255, 0, 255 across pixel boundaries.
+TEST_F(SkinImageTest, WideRowsAreClassifiedPixelByPixel)
+{
+    const int32_t width = 63;
+    const std::vector<uint32_t> decoys = {0x00FF12, 0x5600FF, 0xFF01FF, 0xFF00FE, 0xFE00FF, 0x000000};
+    std::vector<std::vector<uint32_t>> rows(5, std::vector<uint32_t>(width));
+    for (int32_t x = 0; x < width; x++) {
+        uint32_t decoy = decoys[x % decoys.size()];
+        rows[0][x] = kMagenta;
+        rows[1][x] = decoy;
+        rows[2][x] = (x * 7 + 3) % 5 < 2 ? kMagenta : decoy;
+        rows[3][x] = x % 16 == 0 || x % 16 == 15 || x == width - 1 ? kMagenta : decoy;
+        rows[4][x] = x % 16 == 0 || x % 16 == 15 || x == width - 1 ? decoy : kMagenta;
+    }
+    std::string original = PixelRows(width, rows);
+    std::string picture = original;
+    std::string mask(picture.size(), '\xAB');
+    BuildSkinMask(reinterpret_cast<unsigned char*>(&picture[0]), reinterpret_cast<unsigned char*>(&mask[0]),
+                  width, static_cast<int32_t>(rows.size()));
+
+    uint64_t rowBytes = SkinRowBytes(width);
+    for (size_t stored = 0; stored < rows.size(); stored++) {
+        const std::vector<uint32_t>& colours = rows[rows.size() - 1 - stored];
+        for (int32_t x = 0; x < width; x++) {
+            size_t at = static_cast<size_t>(stored * rowBytes + 3 * x);
+            bool key = colours[x] == kMagenta;
+            EXPECT_EQ(mask.substr(at, 3), std::string(3, key ? '\xFF' : '\0')) << "row " << stored << " x " << x;
+            EXPECT_EQ(picture.substr(at, 3), key ? std::string(3, '\0') : original.substr(at, 3))
+                << "row " << stored << " x " << x;
+        }
+        size_t pad = static_cast<size_t>(stored * rowBytes + 3 * width);
+        EXPECT_EQ(mask.substr(pad, rowBytes - 3 * width), std::string(rowBytes - 3 * width, '\xAB'));
+        EXPECT_EQ(picture.substr(pad, rowBytes - 3 * width), original.substr(pad, rowBytes - 3 * width));
+    }
+}
+
 TEST_F(SkinImageTest, ColorTableBeforeTwentyFourBitPixelsIsSkipped)
 {
     BitmapSpec spec;
