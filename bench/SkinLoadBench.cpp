@@ -204,10 +204,10 @@ void ReadHotspotsBaseline(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(BuildSkinFromFile)->Args({1920, 1080})->Args({4096, 4096})->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(ReadSkinBaseline)->Args({1920, 1080})->Args({4096, 4096})->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(LoadHotspotsFromFile)->Arg(32)->Arg(100000)->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(ReadHotspotsBaseline)->Arg(32)->Arg(100000)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BuildSkinFromFile)->Args({1920, 1080})->Args({4096, 4096})->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReadSkinBaseline)->Args({1920, 1080})->Args({4096, 4096})->Unit(benchmark::kMicrosecond);
+BENCHMARK(LoadHotspotsFromFile)->Arg(32)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReadHotspotsBaseline)->Arg(32)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {

@@ -1,0 +1,123 @@
+#!/usr/bin/env python3
+"""Prints the benchmark table: figure, ours, baseline, ratio, goal, met.
+
+Usage: PrintTable.py NATIVE_JSON WINE_JSON LUM64_EXE LUM32_EXE
+
+NATIVE_JSON is Google Benchmark's JSON output of lum_skin_bench (medians of
+repetitions, CPU time), WINE_JSON what WineFigures.py printed. The two
+lum.exe files are measured here: stripped size and imported DLLs.
+"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll"}
+KIB = 1024
+MIB = 1024 * 1024
+
+
+def native_medians(path):
+    with open(path) as source:
+        report = json.load(source)
+    medians = {}
+    for run in report["benchmarks"]:
+        if run.get("aggregate_name") == "median":
+            medians[run["run_name"]] = run["cpu_time"]
+    return medians
+
+
+def stripped_size(exe, strip):
+    with tempfile.TemporaryDirectory() as folder:
+        copy = os.path.join(folder, "lum.exe")
+        subprocess.run([strip, "-o", copy, exe], check=True)
+        return os.path.getsize(copy)
+
+
+def imported_dlls(exe, objdump):
+    listing = subprocess.run([objdump, "-p", exe], check=True, capture_output=True, text=True).stdout
+    return [line.split(":", 1)[1].strip() for line in listing.splitlines()
+            if line.strip().startswith("DLL Name:")]
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+
+    def ratio_row(self, figure, ours, baseline, unit, goal, limit=None):
+        ratio = ours / baseline
+        met = "-" if limit is None else ("yes" if ratio <= limit else "NO")
+        self.rows.append((figure, "%.3g %s" % (ours, unit), "%.3g %s" % (baseline, unit),
+                          "%.2fx" % ratio, goal, met))
+
+    def row(self, figure, ours, baseline, ratio, goal, met):
+        self.rows.append((figure, ours, baseline, ratio, goal, "yes" if met else "NO"))
+
+    def print(self):
+        header = ("figure", "ours", "baseline", "ratio", "goal", "met")
+        widths = [max(len(row[i]) for row in self.rows + [header]) for i in range(len(header))]
+        line = lambda row: "| " + " | ".join(cell.ljust(w) for cell, w in zip(row, widths)) + " |"
+        print(line(header))
+        print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+        for row in self.rows:
+            print(line(row))
+
+
+def main():
+    if len(sys.argv) != 5:
+        sys.exit(__doc__)
+    native_json, wine_json, lum64, lum32 = sys.argv[1:]
+    native = native_medians(native_json)
+    with open(wine_json) as source:
+        wine = json.load(source)
+    table = Table()
+
+    for width, height in [(1920, 1080), (4096, 4096)]:
+        table.ratio_row("BuildSkin with its file read, %d x %d (native)" % (width, height),
+                        native["BuildSkinFromFile/%d/%d" % (width, height)] / 1e3,
+                        native["ReadSkinBaseline/%d/%d" % (width, height)] / 1e3,
+                        "ms", "<= 1.5x fread + memcpy", 1.5)
+    for lines in [32, 100000]:
+        table.ratio_row("LoadHotspotFile, %d lines (native)" % lines,
+                        native["LoadHotspotsFromFile/%d" % lines],
+                        native["ReadHotspotsBaseline/%d" % lines],
+                        "us", "<= 4x one fread", 4.0)
+
+    start = wine["start_up"]
+    table.ratio_row("start-up to skin on screen, 640 x 480 (Wine)", start["ours"], start["baseline"],
+                    "ms", "<= 1.15x bare window", 1.15)
+    paint = wine["paint"]
+    table.ratio_row("one paint, 1920 x 1080, two passes (Wine)", paint["ours"], paint["baseline"],
+                    "ms", "report vs one SRCCOPY")
+    drag = wine["drag"]
+    table.row("drag of 500 moves, 1920 x 1080: last move shown after (Wine)",
+              "%.3g ms" % drag["ours"], "%.3g ms on 50 x 50" % drag["baseline"],
+              "%+.3g ms" % (drag["ours"] - drag["baseline"]), "<= 100 ms", drag["ours"] <= 100)
+    memory = wine["memory"]
+    above_bare = memory["ours"] - memory["bare"]
+    table.row("memory after start, 1920 x 1080 (Wine, freed blocks returned)",
+              "%.1f MiB above bare" % (above_bare / MIB), "file %.1f MiB" % (memory["file"] / MIB),
+              "%.2fx file" % (above_bare / memory["file"]), "<= 2.2x file + bare",
+              above_bare <= 2.2 * memory["file"])
+    memory = wine["memory_as_left"]
+    above_bare = memory["ours"] - memory["bare"]
+    table.rows.append(("memory after start, 1920 x 1080 (Wine, as glibc leaves it)",
+                       "%.1f MiB above bare" % (above_bare / MIB),
+                       "file %.1f MiB" % (memory["file"] / MIB),
+                       "%.2fx file" % (above_bare / memory["file"]), "report", "-"))
+
+    for exe, strip, objdump, label in [
+            (lum64, "x86_64-w64-mingw32-strip", "x86_64-w64-mingw32-objdump", "64-bit"),
+            (lum32, "i686-w64-mingw32-strip", "i686-w64-mingw32-objdump", "32-bit")]:
+        size = stripped_size(exe, strip)
+        table.row("lum.exe stripped, %s" % label, "%.1f KiB" % (size / KIB), "-",
+                  "%.2fx limit" % (size / (64 * KIB)), "<= 64 KiB", size <= 64 * KIB)
+        dlls = imported_dlls(exe, objdump)
+        table.row("lum.exe imports, %s" % label, " ".join(dlls), "-", "-", "system DLLs only",
+                  all(dll.lower() in SYSTEM_DLLS for dll in dlls))
+    table.print()
+
+
+if __name__ == "__main__":
+    main()

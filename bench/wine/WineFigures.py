@@ -1,0 +1,298 @@
+#!/usr/bin/env python3
+"""Measures lum.exe under Wine beside its baselines and prints the figures as JSON.
+
+Needs a running X display (DISPLAY) and Wine prefix (WINEPREFIX). Everything
+on screen is read back from the X server, so "shown" means what a person at
+the display would see:
+
+- start-up: from starting the process to the skin's corner pixels showing on
+  screen, 640 x 480, against the bare window painting one colour;
+- memory: anonymous resident memory of the running process, 1920 x 1080 skin,
+  against the bare window of the same size, once with freed blocks given back
+  to the system at once and once as glibc leaves them;
+- drag: 500 pointer moves with the button held, then the time from the last
+  move until the window shows at its final place, 1920 x 1080 against 50 x 50;
+- paint: the medians that lum_paint_bench.exe prints for a 1920 x 1080 skin.
+
+Usage: WineFigures.py LUM_EXE BARE_EXE PAINT_EXE WORK_FOLDER
+"""
+import ctypes
+import json
+import os
+import statistics
+import struct
+import subprocess
+import sys
+import time
+
+WINDOW_LEFT, WINDOW_TOP = 50, 50
+START_UP_ROUNDS = 15
+MEMORY_ROUNDS = 3
+DRAG_ROUNDS = 3
+DRAG_MOVES = 500
+DRAG_PRESS = (25, 25)      # window point of the press, inside every skin
+DRAG_PROBE = (10, 10)      # window point looked for at the final place
+SHOW_TIMEOUT = 30.0
+SETTLE_SECONDS = 0.5
+
+
+def skin_colour(x, y):
+    """A colour that names its pixel: no two pixels of a skin up to 2048 x 2048
+    share one, and none is the key colour (its green is never 0)."""
+    return (x & 0xFF, 0x80 | (x >> 8) | ((y >> 8) << 3), y & 0xFF)
+
+
+def write_skin(folder, width, height):
+    """A bottom-up 24-bit lum.bmp of skin_colour pixels and an empty lum.ini,
+    so that a press anywhere starts a drag. Returns the skin file's size."""
+    os.makedirs(folder, exist_ok=True)
+    row_bytes = (3 * width + 3) // 4 * 4
+    rows = []
+    for y in range(height - 1, -1, -1):
+        row = bytearray(row_bytes)
+        for x in range(width):
+            red, green, blue = skin_colour(x, y)
+            row[3 * x:3 * x + 3] = bytes((blue, green, red))
+        rows.append(bytes(row))
+    pixels = b"".join(rows)
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    with open(os.path.join(folder, "lum.bmp"), "wb") as out:
+        out.write(header + info + pixels)
+    open(os.path.join(folder, "lum.ini"), "wb").close()
+    return 54 + len(pixels)
+
+
+class Screen:
+    """Reads pixels of the X screen and fakes pointer input through XTest."""
+
+    def __init__(self):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xtest = ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x11.XGetImage.restype = ctypes.c_void_p
+        self.x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        self.x11.XGetPixel.restype = ctypes.c_ulong
+        self.x11.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
+        self.x11.XDestroyImage.argtypes = [ctypes.c_void_p]
+        self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.xtest.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                                    ctypes.c_int, ctypes.c_ulong]
+        self.xtest.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                                    ctypes.c_ulong]
+        self.display = self.x11.XOpenDisplay(None)
+        if not self.display:
+            sys.exit("WineFigures: cannot open the X display %r" % os.environ.get("DISPLAY"))
+        self.root = self.x11.XDefaultRootWindow(self.display)
+
+    def colour(self, x, y):
+        """The screen pixel at (x, y) as (red, green, blue)."""
+        all_planes, z_pixmap = 0xFFFFFFFF, 2
+        image = self.x11.XGetImage(self.display, self.root, x, y, 1, 1, all_planes, z_pixmap)
+        if not image:
+            return None
+        value = self.x11.XGetPixel(image, 0, 0)
+        self.x11.XDestroyImage(image)
+        return ((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF)
+
+    def move_pointer(self, x, y):
+        self.xtest.XTestFakeMotionEvent(self.display, -1, x, y, 0)
+        self.x11.XFlush(self.display)
+
+    def left_button(self, pressed):
+        self.xtest.XTestFakeButtonEvent(self.display, 1, 1 if pressed else 0, 0)
+        self.x11.XSync(self.display, 0)
+
+
+class Program:
+    """One Windows program started under Wine in a folder."""
+
+    def __init__(self, exe, arguments, folder, environment=None):
+        self.started = time.perf_counter()
+        self.process = subprocess.Popen(["wine", exe] + arguments, cwd=folder, env=environment,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def anonymous_memory(self):
+        """Resident anonymous memory in bytes (RssAnon of /proc/PID/status)."""
+        with open("/proc/%d/status" % self.process.pid) as status:
+            for line in status:
+                if line.startswith("RssAnon:"):
+                    return int(line.split()[1]) * 1024
+        raise RuntimeError("no RssAnon for process %d" % self.process.pid)
+
+    def end(self):
+        self.process.kill()
+        self.process.wait(timeout=30)
+
+
+def wait_for(screen, probes, program, timeout=SHOW_TIMEOUT):
+    """Waits until every (x, y, colour) probe shows its colour; the time then."""
+    deadline = time.perf_counter() + timeout
+    while True:
+        now = time.perf_counter()
+        if all(screen.colour(x, y) == colour for x, y, colour in probes):
+            return now
+        if program.process.poll() is not None:
+            raise RuntimeError("the program ended (%d) before the screen showed %r"
+                               % (program.process.returncode, probes))
+        if now > deadline:
+            raise RuntimeError("the screen never showed %r" % (probes,))
+        time.sleep(0.0002)
+
+
+def wait_until_gone(screen, probes, timeout=SHOW_TIMEOUT):
+    deadline = time.perf_counter() + timeout
+    while any(screen.colour(x, y) == colour for x, y, colour in probes):
+        if time.perf_counter() > deadline:
+            raise RuntimeError("the screen kept showing %r" % (probes,))
+        time.sleep(0.01)
+
+
+def skin_probes(width, height, left=WINDOW_LEFT, top=WINDOW_TOP):
+    corners = [(1, 1), (width - 2, height - 2)]
+    return [(left + x, top + y, skin_colour(x, y)) for x, y in corners]
+
+
+def bare_probes(width, height):
+    colour = (0x20, 0x90, 0x60)   # kBareColour in BareWindow.cpp
+    corners = [(1, 1), (width - 2, height - 2)]
+    return [(WINDOW_LEFT + x, WINDOW_TOP + y, colour) for x, y in corners]
+
+
+def start_and_show(screen, exe, arguments, folder, probes, environment=None):
+    program = Program(exe, arguments, folder, environment)
+    try:
+        shown = wait_for(screen, probes, program)
+    except Exception:
+        program.end()
+        raise
+    return program, shown - program.started
+
+
+def close(screen, program, probes):
+    program.end()
+    wait_until_gone(screen, probes)
+
+
+def measure_start_up(screen, lum, bare, folder):
+    """Seconds from process start to the window on screen, lum and bare
+    alternating; the first round of each warms Wine's caches and is dropped."""
+    lum_times, bare_times = [], []
+    lum_probes, bare_each = skin_probes(640, 480), bare_probes(640, 480)
+    for round_number in range(START_UP_ROUNDS + 1):
+        program, seconds = start_and_show(screen, lum, [], folder, lum_probes)
+        close(screen, program, lum_probes)
+        if round_number:
+            lum_times.append(seconds)
+        program, seconds = start_and_show(screen, bare, ["640", "480"], folder, bare_each)
+        close(screen, program, bare_each)
+        if round_number:
+            bare_times.append(seconds)
+    return statistics.median(lum_times), statistics.median(bare_times)
+
+
+def measure_memory(screen, lum, bare, folder, environment=None):
+    lum_bytes, bare_bytes = [], []
+    lum_probes, bare_each = skin_probes(1920, 1080), bare_probes(1920, 1080)
+    for _ in range(MEMORY_ROUNDS):
+        program, _ = start_and_show(screen, lum, [], folder, lum_probes, environment)
+        time.sleep(SETTLE_SECONDS)
+        lum_bytes.append(program.anonymous_memory())
+        close(screen, program, lum_probes)
+        program, _ = start_and_show(screen, bare, ["1920", "1080"], folder, bare_each, environment)
+        time.sleep(SETTLE_SECONDS)
+        bare_bytes.append(program.anonymous_memory())
+        close(screen, program, bare_each)
+    return statistics.median(lum_bytes), statistics.median(bare_bytes)
+
+
+def returning_freed_memory():
+    """The environment with glibc's mmap threshold fixed at its default, so
+    that large blocks freed by Wine's unix side (its 32-bit copy of a 24-bit
+    picture for each blit) go back to the system instead of staying resident
+    as free heap; what is then resident is what the process holds."""
+    environment = dict(os.environ)
+    environment["MALLOC_MMAP_THRESHOLD_"] = "131072"
+    return environment
+
+
+def drag_once(screen, lum, folder, width, height):
+    """Seconds from the last of DRAG_MOVES pointer moves to the window showing
+    at the place that move asked for."""
+    probes = skin_probes(width, height)
+    program, _ = start_and_show(screen, lum, [], folder, probes)
+    try:
+        press_x, press_y = WINDOW_LEFT + DRAG_PRESS[0], WINDOW_TOP + DRAG_PRESS[1]
+        screen.move_pointer(press_x, press_y)
+        time.sleep(SETTLE_SECONDS)
+        screen.left_button(True)
+        time.sleep(0.05)
+        for step in range(1, DRAG_MOVES + 1):
+            screen.move_pointer(press_x + step, press_y + step)
+            time.sleep(0.001)
+        last_move = time.perf_counter()
+        final = (WINDOW_LEFT + DRAG_MOVES + DRAG_PROBE[0], WINDOW_TOP + DRAG_MOVES + DRAG_PROBE[1],
+                 skin_colour(*DRAG_PROBE))
+        shown = wait_for(screen, [final], program, timeout=10.0)
+        screen.left_button(False)
+        return shown - last_move
+    finally:
+        program.end()
+        time.sleep(SETTLE_SECONDS)
+
+
+def measure_drag(screen, lum, large_folder, small_folder):
+    large, small = [], []
+    for _ in range(DRAG_ROUNDS):
+        large.append(drag_once(screen, lum, large_folder, 1920, 1080))
+        small.append(drag_once(screen, lum, small_folder, 50, 50))
+    return statistics.median(large), statistics.median(small)
+
+
+def measure_paint(paint_exe, folder):
+    result = subprocess.run(["wine", paint_exe], cwd=folder, capture_output=True, text=True,
+                            timeout=300)
+    figures = {}
+    for line in result.stdout.splitlines():
+        parts = line.split()
+        if len(parts) == 2 and parts[0].startswith("paint-"):
+            figures[parts[0]] = float(parts[1])
+    if len(figures) != 2:
+        raise RuntimeError("lum_paint_bench.exe printed %r" % result.stdout)
+    return figures["paint-two-passes-us"], figures["paint-srccopy-us"]
+
+
+def main():
+    if len(sys.argv) != 5:
+        sys.exit(__doc__)
+    lum, bare, paint_exe, work = [os.path.abspath(path) for path in sys.argv[1:]]
+    screen = Screen()
+    folders = {size: os.path.join(work, "skin-%dx%d" % size) for size in
+               [(640, 480), (1920, 1080), (50, 50)]}
+    file_bytes = {size: write_skin(folder, *size) for size, folder in folders.items()}
+
+    figures = {}
+    lum_start, bare_start = measure_start_up(screen, lum, bare, folders[(640, 480)])
+    figures["start_up"] = {"ours": lum_start * 1e3, "baseline": bare_start * 1e3, "unit": "ms"}
+    two_passes, one_copy = measure_paint(paint_exe, folders[(1920, 1080)])
+    figures["paint"] = {"ours": two_passes / 1e3, "baseline": one_copy / 1e3, "unit": "ms"}
+    large, small = measure_drag(screen, lum, folders[(1920, 1080)], folders[(50, 50)])
+    figures["drag"] = {"ours": large * 1e3, "baseline": small * 1e3, "unit": "ms"}
+    lum_bytes, bare_bytes = measure_memory(screen, lum, bare, folders[(1920, 1080)],
+                                           returning_freed_memory())
+    figures["memory"] = {"ours": lum_bytes, "bare": bare_bytes,
+                         "file": file_bytes[(1920, 1080)], "unit": "bytes"}
+    lum_bytes, bare_bytes = measure_memory(screen, lum, bare, folders[(1920, 1080)])
+    figures["memory_as_left"] = {"ours": lum_bytes, "bare": bare_bytes,
+                                 "file": file_bytes[(1920, 1080)], "unit": "bytes"}
+    json.dump(figures, sys.stdout, indent=1)
+    print()
+
+
+if __name__ == "__main__":
+    main()
