@@ -135,27 +135,50 @@ static std::string SoundUrl(const SlotRow& row)
     return FileUrl(file);
 }
 
-// The outline covers the edge pixels of the rectangle, which a press on does
-// not reach; sides beyond the picture are pushed just outside it.
-static std::string SpotElement(int slot)
+// The outline covers the edge pixels of the rectangle, which a press does not
+// reach; sides beyond the picture are pushed just outside it. Its number tag
+// goes on a layer beneath all outlines, so that no tag hides an edge.
+struct OutlineBox {
+    int64_t left, top, right, bottom;
+};
+
+// 1 when the slot has an outline to draw on the picture, with its place.
+static int OutlineOf(int slot, OutlineBox* box)
 {
     const SlotRow& row = CheckReport.slots[slot];
-    int64_t left = std::max<int64_t>(row.left, -1);
-    int64_t top = std::max<int64_t>(row.top, -1);
-    int64_t right = std::min<int64_t>(row.right, CheckReport.skin.width);
-    int64_t bottom = std::min<int64_t>(row.bottom, CheckReport.skin.height);
-    if (row.name.empty() || right < left || bottom < top)
+    box->left = std::max<int64_t>(row.left, -1);
+    box->top = std::max<int64_t>(row.top, -1);
+    box->right = std::min<int64_t>(row.right, CheckReport.skin.width);
+    box->bottom = std::min<int64_t>(row.bottom, CheckReport.skin.height);
+    return CheckReport.skin.loaded && !row.name.empty() && box->right >= box->left && box->bottom >= box->top;
+}
+
+// Where a finding about the slot points: its outline, or its table row
+// when it has none on the picture.
+static std::string AnchorOf(int slot)
+{
+    OutlineBox box;
+    return (OutlineOf(slot, &box) ? "#slot-" : "#row-") + std::to_string(slot + 1);
+}
+
+static std::string SpotElements(int slot)
+{
+    const SlotRow& row = CheckReport.slots[slot];
+    OutlineBox box;
+    if (!OutlineOf(slot, &box))
         return std::string();
+    int64_t left = box.left, top = box.top, right = box.right, bottom = box.bottom;
     int any;
     FindingLevel level = WorstLevel(slot, &any);
-    std::string classes = std::string("spot ") + ActionWord(row) + (any ? std::string(" ") + LevelWord(level) : "");
-    std::string link = row.soundFile.empty() ? "#slot-" + std::to_string(slot + 1) : SoundUrl(row);
-    return "<a class=\"" + classes + "\" id=\"slot-" + std::to_string(slot + 1) + "\" href=\"" + Escaped(link) +
-           "\"" + (row.soundFile.empty() ? "" : " data-sound=\"1\"") + " title=\"" + SpotTitle(slot) +
-           "\" style=\"left:" + std::to_string(left) + "px;top:" + std::to_string(top) +
-           "px;width:" + std::to_string(right - left + 1) + "px;height:" + std::to_string(bottom - top + 1) +
-           "px;z-index:" + std::to_string(100 - slot) + "\"><span class=\"tag\">" + std::to_string(row.line) +
-           "</span></a>\n";
+    std::string classes = std::string(ActionWord(row)) + (any ? std::string(" ") + LevelWord(level) : "");
+    std::string id = std::to_string(slot + 1);
+    std::string link = row.soundFile.empty() ? "#slot-" + id : SoundUrl(row);
+    std::string place = "left:" + std::to_string(left) + "px;top:" + std::to_string(top) + "px;";
+    return "<span class=\"tag " + classes + "\" style=\"" + place + "\">" + std::to_string(row.line) +
+           "</span>\n<a class=\"spot " + classes + "\" id=\"slot-" + id + "\" href=\"" + Escaped(link) + "\"" +
+           (row.soundFile.empty() ? "" : " data-sound=\"1\"") + " title=\"" + SpotTitle(slot) + "\" style=\"" +
+           place + "width:" + std::to_string(right - left + 1) + "px;height:" + std::to_string(bottom - top + 1) +
+           "px;z-index:" + std::to_string(100 - slot) + "\"></a>\n";
 }
 
 static std::string Board()
@@ -168,13 +191,32 @@ static std::string Board()
                        std::to_string(skin.width) + "\" height=\"" + std::to_string(skin.height) +
                        "\" alt=\"the skin\">\n";
     for (size_t i = 0; i < CheckReport.slots.size(); i++)
-        html += SpotElement(int(i));
+        html += SpotElements(int(i));
     return html + "</div>\n";
+}
+
+static std::string HotspotTable()
+{
+    std::string html = "<h2>Hotspots</h2>\n<table><tr><th>slot</th><th>line</th><th>action</th><th>left</th>"
+                       "<th>top</th><th>right</th><th>bottom</th><th>name</th></tr>\n";
+    for (size_t i = 0; i < CheckReport.slots.size(); i++) {
+        const SlotRow& row = CheckReport.slots[i];
+        html += "<tr id=\"row-" + std::to_string(i + 1) + "\"><td><a href=\"" + AnchorOf(int(i)) + "\">" +
+                std::to_string(i + 1) + "</a></td><td>" +
+                std::to_string(row.line) + "</td><td>" + ActionWord(row) + "</td><td>" + std::to_string(row.left) +
+                "</td><td>" + std::to_string(row.top) + "</td><td>" + std::to_string(row.right) + "</td><td>" +
+                std::to_string(row.bottom) + "</td><td><code>" + Escaped(row.name) + "</code></td></tr>\n";
+    }
+    return html + "</table>\n";
 }
 
 static std::string Details()
 {
-    std::string html = "<h2>Start-up messages</h2>\n";
+    std::string html =
+        "<p class=\"legend\">Outlines: <span class=\"key sound\">sound</span> <span class=\"key minimise\">"
+        "minimise</span> <span class=\"key exit\">exit</span>; the tag gives the line in \"lum.ini\", marked "
+        "! for an error, ? for a warning, i for a note. Hover over a hotspot for its details; a click on a sound "
+        "hotspot plays its file.</p>\n" + HotspotTable() + "<h2>Start-up messages</h2>\n";
     if (CheckReport.messages.empty())
         html += "<p>None.</p>\n";
     for (const std::string& message : CheckReport.messages)
@@ -183,7 +225,7 @@ static std::string Details()
     for (const Finding& finding : CheckReport.findings) {
         std::string where = "line " + std::to_string(finding.line);
         if (finding.slot >= 0)
-            where = "<a href=\"#slot-" + std::to_string(finding.slot + 1) + "\">" + where + "</a>";
+            where = "<a href=\"" + AnchorOf(finding.slot) + "\">" + where + "</a>";
         html += std::string("<li class=\"") + LevelWord(finding.level) + "\">" + where + " <b>" +
                 LevelWord(finding.level) + "</b> <code>" + finding.kind + "</code> " + Escaped(finding.message) +
                 "</li>\n";
@@ -206,12 +248,15 @@ static std::string Style()
            "#board-missing{position:absolute;left:" + std::to_string(kBoardLeft) + "px;top:0}\n"
            ".spot{position:absolute;box-sizing:border-box;border:1px solid #0050ff;display:block}\n"
            ".spot.minimise{border-color:#00a000}\n.spot.exit{border-color:#e00000}\n"
-           ".spot .tag{position:absolute;left:1px;top:1px;font:bold 10px sans-serif;line-height:12px;"
-           "padding:0 2px;color:#fff;background:#0050ff}\n"
-           ".spot.minimise .tag{background:#00a000}\n.spot.exit .tag{background:#e00000}\n"
-           ".spot.info .tag::after{content:\" i\"}\n.spot.warning .tag::after{content:\" ?\"}\n"
-           ".spot.error .tag::after{content:\" !\"}\n"
+           ".tag{position:absolute;z-index:1;margin:2px 0 0 2px;font:bold 10px sans-serif;line-height:12px;"
+           "white-space:nowrap;padding:0 2px;color:#fff;background:#0050ff}\n"
+           ".tag.minimise{background:#00a000}\n.tag.exit{background:#e00000}\n"
+           ".tag.info::after{content:\" i\"}\n.tag.warning::after{content:\" ?\"}\n"
+           ".tag.error::after{content:\" !\"}\n"
            ".spot:hover,.spot:target{background:rgba(255,255,0,0.3)}\n"
+           ".key{padding:0 4px;color:#fff}\n.key.sound{background:#0050ff}\n.key.minimise{background:#00a000}\n"
+           ".key.exit{background:#e00000}\ntable{border-collapse:collapse}\ntd,th{padding:1px 8px;text-align:right}\n"
+           "td:last-child{text-align:left}\ncode{word-break:break-all}\ntr:target{background:#ff8}\n"
            "li.error b{color:#c00}\nli.warning b{color:#b60}\nli.info b{color:#555}\n";
 }
 
