@@ -1,6 +1,6 @@
 """The checker against skin folders made to provoke each kind of finding.
 
-Run as: findings_test.py PATH-TO-LUMCHECK
+Run as: findings_test.py PATH-TO-LUMCHECK PATH-TO-DEMO-SKIN-SCRIPT
 """
 import os
 import sys
@@ -11,6 +11,7 @@ from skinfolders import (KEY, bitmap, check_json, kinds_by_line, make_folder, pl
                          wave, write)
 
 CHECKER = None
+DEMO_SCRIPT = None
 GOOD_WAVE = wave()
 MP3_BYTES = b"ID3\x03\x00\x00\x00\x00\x00\x10" + b"\xff\xfb\x90\x64" + bytes(200)
 
@@ -282,6 +283,19 @@ class SoundFileTest(CheckerTest):
         self.assertIn("differ in case", text)
 
 
+class DemoSkinTest(CheckerTest):
+    def test_the_demo_skin_is_clean(self):
+        folder = os.path.join(self.root, "demo")
+        __import__("subprocess").run([sys.executable, DEMO_SCRIPT, folder], check=True, timeout=120)
+        status, report = check_json(CHECKER, folder)
+        self.assertEqual((status, report["findings"], report["messages"]), (0, [], []))
+        self.assertEqual([s["action"] for s in report["hotspots"]],
+                         ["sound", "sound", "sound", "minimise", "exit"])
+        status, text, _ = run_check(CHECKER, folder)
+        self.assertEqual(status, 0)
+        self.assertIn("Findings: none", text)
+
+
 class UsageTest(CheckerTest):
     def test_usage_and_unusable_folders(self):
         status, out, _ = run_check(CHECKER, "--help")
@@ -304,4 +318,5 @@ class UsageTest(CheckerTest):
 
 if __name__ == "__main__":
     CHECKER = os.path.abspath(sys.argv.pop(1))
+    DEMO_SCRIPT = os.path.abspath(sys.argv.pop(1))
     unittest.main()
