@@ -230,9 +230,10 @@ static std::string Details()
                 LevelWord(finding.level) + "</b> <code>" + finding.kind + "</code> " + Escaped(finding.message) +
                 "</li>\n";
     }
+    html += "</ol>\n";
     if (CheckReport.findings.empty())
-        html += "<li>None: every hotspot can act as written.</li>\n";
-    return html + "</ol>\n";
+        html += "<p>None: every hotspot can act as written.</p>\n";
+    return html;
 }
 
 static std::string Style()
@@ -256,7 +257,7 @@ static std::string Style()
            ".spot:hover,.spot:target{background:rgba(255,255,0,0.3)}\n"
            ".key{padding:0 4px;color:#fff}\n.key.sound{background:#0050ff}\n.key.minimise{background:#00a000}\n"
            ".key.exit{background:#e00000}\ntable{border-collapse:collapse}\ntd,th{padding:1px 8px;text-align:right}\n"
-           "td:last-child{text-align:left}\ncode{word-break:break-all}\ntr:target{background:#ff8}\n"
+           "td:last-child,th:last-child{text-align:left}\ncode{word-break:break-all}\ntr:target{background:#ff8}\n"
            "li.error b{color:#c00}\nli.warning b{color:#b60}\nli.info b{color:#555}\n";
 }
 
