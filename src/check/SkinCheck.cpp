@@ -87,11 +87,14 @@ static std::string SkinFailureReason()
 
 static void ExplainSkinFailure()
 {
-    std::string text = "The program shows \"no valid Bitmap!\" and closes: \"lum.bmp\" is unusable, because " +
-                       SkinFailureReason() + ".";
+    std::string reason = "\"lum.bmp\" is unusable, because " + SkinFailureReason() + ".";
     if (windowDestroyed)
-        text += " That message and the bitmap reader's are not seen, since the window is already gone.";
-    AddFinding(0, FindingLevel::Error, "load-fails", text);
+        AddFinding(0, FindingLevel::Error, "load-fails",
+                   "The skin fails as well, but its messages are not seen since the window is already gone: " +
+                       reason);
+    else
+        AddFinding(0, FindingLevel::Error, "load-fails",
+                   "The program shows \"no valid Bitmap!\" and closes: " + reason);
 }
 
 static void SummarizeSkin(int built)

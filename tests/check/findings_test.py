@@ -213,7 +213,7 @@ class LoadFailureTest(CheckerTest):
 
     def test_after_the_hotspot_file_fails_no_later_message_is_seen(self):
         folder = self.folder("both", None, b"not a bitmap")
-        report = self.expect(folder, ["no valid ini file!"], ["no such file", "window is already gone"])
+        report = self.expect(folder, ["no valid ini file!"], ["no such file", "the window is already gone"])
         self.assertEqual(report["hotspots"], [])
 
 

@@ -20,9 +20,13 @@ def windows_path(path):
 
 
 def run(command):
-    done = subprocess.run(command, capture_output=True, timeout=300,
-                          env=dict(os.environ, WINEDEBUG="-all"))
-    return done.returncode, done.stdout
+    # Into a file, not a pipe: Wine's background processes inherit the output
+    # and would hold a pipe open long after the program has ended.
+    with tempfile.TemporaryFile() as output:
+        code = subprocess.run(command, stdout=output, stderr=subprocess.DEVNULL, timeout=300,
+                              env=dict(os.environ, WINEDEBUG="-all")).returncode
+        output.seek(0)
+        return code, output.read()
 
 
 def main():
