@@ -85,7 +85,16 @@ static std::string SkinFailureReason()
     return "the file is too short for the pixels its header describes";
 }
 
-static void ExplainSkinFailure()
+// Names the skin's own message boxes, those shown from firstMessage on.
+static std::string ShownTexts(size_t firstMessage)
+{
+    std::string texts;
+    for (size_t i = firstMessage; i < CheckReport.messages.size(); i++)
+        texts += (i == firstMessage ? "" : " and then ") + Quoted(CheckReport.messages[i]);
+    return texts;
+}
+
+static void ExplainSkinFailure(size_t firstMessage)
 {
     std::string reason = "\"lum.bmp\" is unusable, because " + SkinFailureReason() + ".";
     if (windowDestroyed)
@@ -94,7 +103,7 @@ static void ExplainSkinFailure()
                        reason);
     else
         AddFinding(0, FindingLevel::Error, "load-fails",
-                   "The program shows \"no valid Bitmap!\" and closes: " + reason);
+                   "The program shows " + ShownTexts(firstMessage) + " and closes: " + reason);
 }
 
 static void SummarizeSkin(int built)
@@ -128,13 +137,14 @@ static void RunStartup()
         ShowMessage("no valid ini file!");
         windowDestroyed = 1;
     }
+    size_t firstSkinMessage = CheckReport.messages.size();
     int built = BuildSkin();
     if (!built)
         ShowMessage("no valid Bitmap!");
     if (!CheckReport.hotspotFileLoaded)
         ExplainHotspotFailure();
     if (!built)
-        ExplainSkinFailure();
+        ExplainSkinFailure(firstSkinMessage);
     SummarizeSkin(built);
 }
 

@@ -194,7 +194,8 @@ class LoadFailureTest(CheckerTest):
 
     def test_skin_faults_each_named(self):
         cases = {
-            "text": (b"just some text\n", ["This isn't a bitmap file!", "no valid Bitmap!"], "BM"),
+            "text": (b"just some text\n", ["This isn't a bitmap file!", "no valid Bitmap!"],
+                     "shows \"This isn't a bitmap file!\" and then \"no valid Bitmap!\" and closes"),
             "tiny": (b"BM" + bytes(20), ["no valid Bitmap!"], "too short for its headers"),
             "32bit": (bitmap(4, 4, lambda x, y: (0, 0, 0), bit_count=32), ["no valid Bitmap!"], "32 bits"),
             "topdown": (bitmap(4, 4, lambda x, y: (0, 0, 0), top_down=True), ["no valid Bitmap!"], "top-down"),
@@ -204,6 +205,16 @@ class LoadFailureTest(CheckerTest):
             with self.subTest(name):
                 report = self.expect(self.folder(name, ["EXIT 1 1 9 9"], skin), messages, [reason])
                 self.assertFalse(report["skin"]["loaded"])
+
+    def test_a_page_is_written_without_a_skin(self):
+        folder = self.folder("nopage", ["EXIT 1 1 9 9"], b"GIF89a")
+        page = os.path.join(self.root, "page.html")
+        status, _, _ = run_check(CHECKER, "--html", page, folder)
+        self.assertEqual(status, 1)
+        with open(page, encoding="utf-8") as html:
+            text = html.read()
+        self.assertIn("The skin could not be loaded", text)
+        self.assertIn("load-fails", text)
 
     def test_skin_as_a_broken_link(self):
         folder = self.folder("link", ["EXIT 1 1 9 9"])
