@@ -67,6 +67,12 @@ static void AppendTable(std::string* text)
     }
 }
 
+// The text followed by spaces up to width characters, and at least one.
+static std::string Padded(const std::string& text, size_t width)
+{
+    return text + std::string(text.size() < width ? width - text.size() : 1, ' ');
+}
+
 static void AppendFindings(std::string* text)
 {
     if (CheckReport.findings.empty()) {
@@ -74,12 +80,10 @@ static void AppendFindings(std::string* text)
         return;
     }
     AppendLine(text, "Findings: %d", int(CheckReport.findings.size()));
-    for (const Finding& finding : CheckReport.findings) {
-        std::string where = "line " + std::to_string(finding.line);
-        *text += "  " + where + std::string(where.size() < 9 ? 9 - where.size() : 1, ' ') +
-                 LevelWord(finding.level) + std::string(8 - std::string(LevelWord(finding.level)).size(), ' ') +
+    // Messages can quote long names, so they are not formatted into a fixed buffer.
+    for (const Finding& finding : CheckReport.findings)
+        *text += "  " + Padded("line " + std::to_string(finding.line), 9) + Padded(LevelWord(finding.level), 8) +
                  finding.kind + ": " + Printable(finding.message) + "\n";
-    }
 }
 
 std::string TextReport()
