@@ -314,7 +314,7 @@ static int CheckShadowing(int slot, const PointBox& reach)
     if (some)
         AddFinding(row.line, FindingLevel::Info, "partly-shadowed",
                    "Part of this hotspot lies in the " + EarlierHotspots(lines) +
-                       ", which wins a press there.",
+                       (lines.size() == 1 ? " and wins" : " and win") + " a press there.",
                    slot);
     return 0;
 }
