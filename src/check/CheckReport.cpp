@@ -1,0 +1,47 @@
+#include "CheckReport.h"
+
+CheckReportRecord CheckReport;
+
+void AddFinding(int line, FindingLevel level, const char* kind, const std::string& message, int slot)
+{
+    CheckReport.findings.push_back({line, level, kind, message, slot});
+}
+
+int HasProblems()
+{
+    for (const Finding& finding : CheckReport.findings)
+        if (finding.level != FindingLevel::Info)
+            return 1;
+    return 0;
+}
+
+std::string Printable(const std::string& text)
+{
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c == '\r')
+            shown += "\\r";
+        else
+            shown += c < 0x20 || c == 0x7F ? '?' : char(c);
+    }
+    return shown;
+}
+
+const char* LevelWord(FindingLevel level)
+{
+    switch (level) {
+    case FindingLevel::Error: return "error";
+    case FindingLevel::Warning: return "warning";
+    case FindingLevel::Info: return "info";
+    }
+    return "";
+}
+
+// The words follow HotspotAction's order: Minimize, Exit, PlayFile.
+const char* ActionWord(const SlotRow& row)
+{
+    static const char* const kWords[] = {"minimise", "exit", "sound"};
+    if (row.name.empty())
+        return "none";
+    return row.action >= 0 && row.action < 3 ? kWords[row.action] : "";
+}

@@ -1,0 +1,99 @@
+#include "CheckReport.h"
+#include "FolderAccess.h"
+#include "ReportWriters.h"
+#include "SkinCheck.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+static const char kUsage[] = "usage: lumcheck [--json] [--html FILE] [DIR]";
+static const int kExitClean = 0;
+static const int kExitFindings = 1;
+static const int kExitUnusable = 2;
+
+struct CheckOptions {
+    int json;
+    const char* pageFile;
+    const char* folder;
+};
+
+// 1 with the options filled; 0 after printing why the arguments are wrong.
+static int ParseArguments(int argc, char** argv, CheckOptions* options, int* helpAsked)
+{
+    *options = {0, nullptr, "."};
+    *helpAsked = 0;
+    int haveFolder = 0;
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0) {
+            *helpAsked = 1;
+            return 1;
+        }
+        if (std::strcmp(arg, "--json") == 0) {
+            options->json = 1;
+        } else if (std::strcmp(arg, "--html") == 0) {
+            if (i + 1 == argc) {
+                std::fprintf(stderr, "lumcheck: --html needs a file name; %s\n", kUsage);
+                return 0;
+            }
+            options->pageFile = argv[++i];
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            std::fprintf(stderr, "lumcheck: unknown option %s; %s\n", arg, kUsage);
+            return 0;
+        } else if (haveFolder) {
+            std::fprintf(stderr, "lumcheck: only one folder can be checked at a time; %s\n", kUsage);
+            return 0;
+        } else {
+            options->folder = arg;
+            haveFolder = 1;
+        }
+    }
+    return 1;
+}
+
+static int WritePage(const char* path, const std::string& page)
+{
+    FILE* out = std::fopen(path, "wb");
+    if (!out)
+        return 0;
+    int written = std::fwrite(page.data(), 1, page.size(), out) == page.size();
+    return std::fclose(out) == 0 && written;
+}
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    // The report's bytes go out as they are, the same as on every other system.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    CheckOptions options;
+    int helpAsked;
+    if (!ParseArguments(argc, argv, &options, &helpAsked))
+        return kExitUnusable;
+    if (helpAsked) {
+        std::printf("%s\n", kUsage);
+        return kExitClean;
+    }
+    std::string startFolder = CurrentFolder();
+    if (!ChangeFolder(options.folder)) {
+        std::fprintf(stderr, "lumcheck: cannot read the folder %s\n", options.folder);
+        return kExitUnusable;
+    }
+    CheckReport.folderPath = CurrentFolder();
+    CheckSkinFolder();
+    std::string report = options.json ? JsonReport() : TextReport();
+    std::string page = options.pageFile ? PageReport() : std::string();
+    // The page's name is the user's, taken from where they started.
+    if (options.pageFile && (!ChangeFolder(startFolder.c_str()) || !WritePage(options.pageFile, page))) {
+        std::fprintf(stderr, "lumcheck: cannot write %s\n", options.pageFile);
+        return kExitUnusable;
+    }
+    std::fputs(report.c_str(), stdout);
+    return HasProblems() ? kExitFindings : kExitClean;
+}

@@ -1,0 +1,160 @@
+#include "SoundCheck.h"
+
+#include "CheckReport.h"
+#include "FolderAccess.h"
+#include "WaveFile.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+enum class PathForm { Relative, Network, DriveLetter, Rooted };
+
+static int IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+static PathForm FormOfPath(const std::string& path)
+{
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))
+        return PathForm::Network;
+    if (path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
+        return PathForm::DriveLetter;
+    return !path.empty() && IsSeparator(path[0]) ? PathForm::Rooted : PathForm::Relative;
+}
+
+static std::vector<std::string> PathParts(const std::string& path)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : path + '/') {
+        if (!IsSeparator(c)) {
+            part += c;
+        } else if (!part.empty()) {
+            parts.push_back(part);
+            part.clear();
+        }
+    }
+    return parts;
+}
+
+// 1 when ".." steps lead out of the folder the path starts in.
+static int LeavesFolder(const std::vector<std::string>& parts)
+{
+    int depth = 0;
+    for (const std::string& part : parts) {
+        if (part == "..")
+            depth--;
+        else if (part != ".")
+            depth++;
+        if (depth < 0)
+            return 1;
+    }
+    return 0;
+}
+
+// Follows the parts from start, matching each name without regard to case as
+// Windows does; 1 with the path found and whether any letter differed.
+static int ResolveParts(std::string start, const std::vector<std::string>& parts,
+                        std::string* found, int* caseDiffers)
+{
+    std::string path = start;
+    *caseDiffers = 0;
+    for (const std::string& part : parts) {
+        std::string name = part;
+        if (part != "." && part != ".." && !FindEntryIgnoringCase(path, part, &name))
+            return 0;
+        *caseDiffers |= name != part;
+        path += (path.empty() || IsSeparator(path.back()) ? "" : "/") + name;
+    }
+    *found = path;
+    return 1;
+}
+
+static std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+static void ReportWave(int slot, const std::string& file)
+{
+    const SlotRow& row = CheckReport.slots[slot];
+    WaveFormat format;
+    std::string problem;
+    if (!InspectWaveFile(file.c_str(), &format, &problem)) {
+        AddFinding(row.line, FindingLevel::Error, "sound-unplayable",
+                   "The sound file " + Quoted(row.name) + " cannot be played: " + problem + ".", slot);
+        return;
+    }
+    if (IsCommonWaveFormat(format.formatTag))
+        return;
+    char tag[8];
+    std::snprintf(tag, sizeof tag, "0x%04X", format.formatTag);
+    std::string name = WaveFormatName(format.formatTag);
+    AddFinding(row.line, FindingLevel::Warning, "sound-codec",
+               "The sound file " + Quoted(row.name) + " uses WAVE format " + tag +
+                   (name.empty() ? "" : " (" + name + ")") +
+                   ", which a plain Windows may have no codec for.",
+               slot);
+}
+
+static void ReportMissing(int slot, const char* where)
+{
+    const SlotRow& row = CheckReport.slots[slot];
+    AddFinding(row.line, FindingLevel::Error, "sound-missing",
+               "The sound file " + Quoted(row.name) + " does not exist " + where + ".", slot);
+}
+
+static void WarnAbsolute(int slot, const char* why)
+{
+    const SlotRow& row = CheckReport.slots[slot];
+    AddFinding(row.line, FindingLevel::Warning, "sound-absolute-path",
+               "The sound path " + Quoted(row.name) + " " + why +
+                   ", so the skin breaks when the folder is copied to another machine.",
+               slot);
+}
+
+void CheckSoundOfSlot(int slot)
+{
+    SlotRow& row = CheckReport.slots[slot];
+    PathForm form = FormOfPath(row.name);
+    if (form == PathForm::Network) {
+        AddFinding(row.line, FindingLevel::Warning, "sound-network-path",
+                   "The sound path " + Quoted(row.name) +
+                       " names a file on another machine: a press makes the system open it, "
+                       "which can hang the program and tells that machine who pressed; "
+                       "it was not opened here.",
+                   slot);
+        return;
+    }
+    std::vector<std::string> parts = PathParts(row.name);
+    std::string start = ".";
+    if (form == PathForm::DriveLetter) {
+        WarnAbsolute(slot, "is absolute");
+#ifndef _WIN32
+        row.soundNote = "a drive-letter path is not looked for on this system";
+        return;
+#else
+        start = row.name.substr(0, 2) + "\\";
+        parts = PathParts(row.name.substr(2));
+#endif
+    } else if (form == PathForm::Rooted) {
+        WarnAbsolute(slot, "is absolute");
+        start = "/";
+    } else if (LeavesFolder(parts)) {
+        WarnAbsolute(slot, "leaves the skin folder");
+    }
+    std::string file;
+    int caseDiffers;
+    if (!ResolveParts(start, parts, &file, &caseDiffers)) {
+        ReportMissing(slot, form == PathForm::Relative ? "in the skin folder" : "at that place");
+        return;
+    }
+    row.soundFile = file;
+    if (caseDiffers)
+        row.soundNote = "found as " + Quoted(file) +
+                        ": the letters differ in case, which Windows ignores but other systems do not";
+    ReportWave(slot, file);
+}

@@ -1,0 +1,198 @@
+#include "WaveFile.h"
+
+#include "FileReader.h"
+
+#include <cstring>
+#include <vector>
+
+// Enough for the chunks in front of the samples of any sound a skin plays;
+// the data chunk's bounds are still checked against the real file length.
+static const uint64_t kWaveScanLimit = 16 * 1024 * 1024;
+static const uint64_t kChunkHeaderSize = 8;
+static const uint64_t kRiffHeaderSize = 12;
+static const uint32_t kMinFormatSize = 16;
+static const uint32_t kExtensibleFormatSize = 40;
+static const uint16_t kFormatExtensible = 0xFFFE;
+
+struct WaveScan {
+    std::vector<unsigned char> bytes;  // the file's first bytes, up to the limit
+    uint64_t fileLength;
+};
+
+static uint16_t Little16(const unsigned char* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+static uint32_t Little32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+static int ReadWaveStart(const char* path, WaveScan* scan, std::string* problem)
+{
+    FileReader file;
+    if (!OpenFileReader(path, FileSharing::ReadWrite, &file)) {
+        *problem = "it cannot be opened as a file";
+        return 0;
+    }
+    int read = GetFileLength(&file, &scan->fileLength);
+    if (read) {
+        uint64_t wanted = scan->fileLength < kWaveScanLimit ? scan->fileLength : kWaveScanLimit;
+        scan->bytes.resize(wanted);
+        uint64_t have = 0;
+        while (have < wanted) {
+            int64_t got = ReadFileBytes(&file, scan->bytes.data() + have, uint32_t(wanted - have));
+            if (got <= 0)
+                break;
+            have += uint64_t(got);
+        }
+        scan->bytes.resize(have);
+        read = have == wanted;
+    }
+    CloseFileReader(&file);
+    if (!read)
+        *problem = "it cannot be read";
+    return read;
+}
+
+static int LooksLikeMp3(const std::vector<unsigned char>& bytes)
+{
+    if (bytes.size() >= 3 && std::memcmp(bytes.data(), "ID3", 3) == 0)
+        return 1;
+    return bytes.size() >= 2 && bytes[0] == 0xFF && (bytes[1] & 0xE0) == 0xE0;
+}
+
+static int CheckRiffHeader(const WaveScan& scan, std::string* problem)
+{
+    const std::vector<unsigned char>& b = scan.bytes;
+    if (scan.fileLength == 0) {
+        *problem = "the file is empty";
+        return 0;
+    }
+    if (b.size() >= kRiffHeaderSize && std::memcmp(b.data(), "RIFF", 4) == 0 &&
+        std::memcmp(b.data() + 8, "WAVE", 4) == 0)
+        return 1;
+    if (LooksLikeMp3(b))
+        *problem = "it is an MP3 file, not a RIFF WAVE file";
+    else if (b.size() >= 4 && std::memcmp(b.data(), "RIFF", 4) == 0)
+        *problem = "it is a RIFF file but not of type WAVE";
+    else
+        *problem = "it is not a RIFF WAVE file";
+    return 0;
+}
+
+static int ReadFormatChunk(const WaveScan& scan, uint64_t body, uint32_t size, WaveFormat* format,
+                           std::string* problem)
+{
+    if (size < kMinFormatSize) {
+        *problem = "its fmt chunk holds " + std::to_string(size) + " bytes, fewer than the 16 it needs";
+        return 0;
+    }
+    if (body + kMinFormatSize > scan.bytes.size()) {
+        *problem = "its fmt chunk is cut off by the end of the file";
+        return 0;
+    }
+    const unsigned char* p = scan.bytes.data() + body;
+    format->formatTag = Little16(p);
+    format->channels = Little16(p + 2);
+    format->sampleRate = Little32(p + 4);
+    format->bitsPerSample = Little16(p + 14);
+    // The extensible header carries the real format in the first two bytes
+    // of its sub-format identifier.
+    if (format->formatTag == kFormatExtensible && size >= kExtensibleFormatSize &&
+        body + kExtensibleFormatSize <= scan.bytes.size())
+        format->formatTag = Little16(p + 24);
+    return 1;
+}
+
+static int CheckFormatValues(const WaveFormat& format, std::string* problem)
+{
+    if (format.channels == 0)
+        *problem = "its fmt chunk gives 0 channels";
+    else if (format.sampleRate == 0)
+        *problem = "its fmt chunk gives a sample rate of 0";
+    else if (format.bitsPerSample == 0 && IsCommonWaveFormat(format.formatTag))
+        *problem = "its fmt chunk gives 0 bits per sample";
+    else
+        return 1;
+    return 0;
+}
+
+// Walks the chunks after the RIFF header until both fmt and data are found.
+// Every offset is 64-bit, so no size field from the file can wrap it.
+static int WalkChunks(const WaveScan& scan, WaveFormat* format, std::string* problem)
+{
+    int haveFormat = 0;
+    int haveData = 0;
+    uint64_t position = kRiffHeaderSize;
+    while (!(haveFormat && haveData) && position + kChunkHeaderSize <= scan.bytes.size()) {
+        const unsigned char* header = scan.bytes.data() + position;
+        uint32_t size = Little32(header + 4);
+        uint64_t body = position + kChunkHeaderSize;
+        if (std::memcmp(header, "fmt ", 4) == 0) {
+            if (!ReadFormatChunk(scan, body, size, format, problem))
+                return 0;
+            haveFormat = 1;
+        } else if (std::memcmp(header, "data", 4) == 0) {
+            if (body + size > scan.fileLength) {
+                *problem = "its data chunk claims " + std::to_string(size) + " bytes but only " +
+                           std::to_string(scan.fileLength - body) + " follow it in the file";
+                return 0;
+            }
+            format->dataBytes = size;
+            haveData = 1;
+        }
+        position = body + size + (size & 1);
+    }
+    if (!haveFormat)
+        *problem = "it has no fmt chunk";
+    else if (!haveData)
+        *problem = "it has no data chunk";
+    return haveFormat && haveData;
+}
+
+int InspectWaveFile(const char* path, WaveFormat* format, std::string* problem)
+{
+    WaveScan scan;
+    std::memset(format, 0, sizeof *format);
+    if (!ReadWaveStart(path, &scan, problem))
+        return 0;
+    if (!CheckRiffHeader(scan, problem))
+        return 0;
+    return WalkChunks(scan, format, problem) && CheckFormatValues(*format, problem);
+}
+
+int IsCommonWaveFormat(uint16_t formatTag)
+{
+    switch (formatTag) {
+    case 0x0001:  // PCM
+    case 0x0002:  // Microsoft ADPCM
+    case 0x0003:  // IEEE float
+    case 0x0006:  // A-law
+    case 0x0007:  // mu-law
+    case 0x0011:  // IMA ADPCM
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+const char* WaveFormatName(uint16_t formatTag)
+{
+    switch (formatTag) {
+    case 0x0001: return "PCM";
+    case 0x0002: return "Microsoft ADPCM";
+    case 0x0003: return "IEEE float";
+    case 0x0006: return "A-law";
+    case 0x0007: return "mu-law";
+    case 0x0011: return "IMA ADPCM";
+    case 0x0031: return "GSM 6.10";
+    case 0x0050: return "MPEG";
+    case 0x0055: return "MPEG Layer 3";
+    case 0x0161: return "Windows Media Audio";
+    case 0x00FF: return "AAC";
+    case 0xF1AC: return "FLAC";
+    default: return "";
+    }
+}

@@ -1,0 +1,333 @@
+"""The checker against skin folders made to provoke each kind of finding.
+
+Run as: findings_test.py PATH-TO-LUMCHECK PATH-TO-DEMO-SKIN-SCRIPT
+"""
+import os
+import sys
+import tempfile
+import unittest
+
+from skinfolders import (KEY, bitmap, check_json, kinds_by_line, make_folder, plain_skin, run_check,
+                         wave, write)
+
+CHECKER = None
+DEMO_SCRIPT = None
+GOOD_WAVE = wave()
+MP3_BYTES = b"ID3\x03\x00\x00\x00\x00\x00\x10" + b"\xff\xfb\x90\x64" + bytes(200)
+
+# One case of every kind that belongs to a hotspot line, each on a known line.
+EVERY_KIND_LINES = [
+    "ding.wav 10 10 40 30",             # 1 fine
+    "ding.wav 15 15 35 25",             # 2 shadowed by line 1
+    "ding.wav 30 5 50 20",              # 3 partly shadowed by lines 1 and 2
+    "",                                 # 4 empty line
+    "MIN 0 0 50",                       # 5 empty rectangle
+    "EXIT 200 200 300 300",             # 6 outside the 100 x 60 picture
+    "ding.wav 90 0 120 20",             # 7 partly outside
+    "ding.wav 82 42 98 58",             # 8 over the magenta corner
+    "min 50 30 60 40",                  # 9 keyword in the wrong case
+    "gone.wav 60 30 70 40",             # 10 missing sound
+    "mp3.wav 50 40 60 50",              # 11 an MP3 named .wav
+    "\\\\server\\share\\x.wav 60 40 70 50",  # 12 network path
+    "../outside.wav 70 30 80 40",       # 13 leaves the folder
+    "odd.wav 0 40 10 50",               # 14 a codec Windows may lack
+    "a" * 240 + " 1 2 3 4",             # 15 name cut (and so missing)
+    ("ding.wav 20 35 30 45" + " " * 240)[:256] + "tail",  # 16 split line
+]
+EVERY_KIND_FINDINGS = [
+    (0, "info", "no-exit"),
+    (2, "error", "shadowed"),
+    (3, "info", "partly-shadowed"),
+    (4, "info", "empty-line"),
+    (5, "error", "empty-rect"),
+    (6, "error", "outside-skin"),
+    (7, "warning", "partly-outside"),
+    (8, "info", "over-see-through"),
+    (9, "warning", "keyword-case"),
+    (10, "error", "sound-missing"),
+    (11, "error", "sound-unplayable"),
+    (12, "warning", "sound-network-path"),
+    (13, "warning", "sound-absolute-path"),
+    (14, "warning", "sound-codec"),
+    (15, "error", "sound-missing"),
+    (15, "warning", "name-cut"),
+    (16, "error", "empty-rect"),
+    (16, "warning", "split-line"),
+]
+
+
+def make_every_kind_folder(root):
+    folder = os.path.join(root, "skin")
+    make_folder(folder, EVERY_KIND_LINES, files={
+        "ding.wav": GOOD_WAVE,
+        "mp3.wav": MP3_BYTES,
+        "odd.wav": wave(tag=0x55, bits=0),
+    })
+    write(root, "outside.wav", GOOD_WAVE)
+    return folder
+
+
+def folder_snapshot(folder):
+    snapshot = {}
+    for base, dirs, files in os.walk(folder):
+        for name in dirs + files:
+            path = os.path.join(base, name)
+            info = os.lstat(path)
+            snapshot[path] = (info.st_mode, info.st_size, info.st_mtime_ns)
+    return snapshot
+
+
+class CheckerTest(unittest.TestCase):
+    def setUp(self):
+        self.temp = tempfile.TemporaryDirectory()
+        self.root = self.temp.name
+
+    def tearDown(self):
+        self.temp.cleanup()
+
+    def folder(self, name, lines, skin=None, files=None):
+        path = os.path.join(self.root, name)
+        make_folder(path, lines, skin, files)
+        return path
+
+
+class EveryKindTest(CheckerTest):
+    def test_each_kind_is_reported_at_its_line(self):
+        folder = make_every_kind_folder(self.root)
+        status, report = check_json(CHECKER, folder)
+        self.assertEqual(status, 1)
+        self.assertEqual(kinds_by_line(report), sorted(EVERY_KIND_FINDINGS))
+        self.assertEqual(report["messages"], [])
+        # The split line's rest fills slot 17 of its own.
+        self.assertEqual([(s["slot"], s["line"], s["name"]) for s in report["hotspots"][15:]],
+                         [(16, 16, "ding.wav"), (17, 16, "tail")])
+        self.assertEqual(len(report["hotspots"][14]["name"]), 239)
+
+    def test_json_and_text_tell_the_same(self):
+        folder = make_every_kind_folder(self.root)
+        _, report = check_json(CHECKER, folder)
+        status, text, _ = run_check(CHECKER, folder)
+        self.assertEqual(status, 1)
+        for finding in report["findings"]:
+            self.assertIn(f"line {finding['line']}", text)
+            self.assertIn(f"{finding['kind']}: {finding['message']}", text)
+        for spot in report["hotspots"]:
+            self.assertIn(spot["action"], text)
+        self.assertIn("Skin \"lum.bmp\": 100 x 60 pixels, 24 bits per pixel, 40-byte header, "
+                      "0 colour-table entries, 6.7% see-through", text)
+        self.assertEqual(report["skin"]["seeThroughPixels"], 400)
+
+    def test_the_folder_is_left_as_it_was(self):
+        folder = make_every_kind_folder(self.root)
+        before = folder_snapshot(folder)
+        status, _, _ = run_check(CHECKER, "--json", "--html", os.path.join(self.root, "page.html"), folder)
+        self.assertEqual(status, 1)
+        self.assertEqual(folder_snapshot(folder), before)
+        self.assertTrue(os.path.getsize(os.path.join(self.root, "page.html")) > 0)
+
+    def test_a_page_name_is_taken_from_where_the_checker_started(self):
+        folder = make_every_kind_folder(self.root)
+        previous = os.getcwd()
+        os.chdir(self.root)
+        try:
+            status, _, _ = run_check(CHECKER, "--html", "page.html", "skin")
+        finally:
+            os.chdir(previous)
+        self.assertEqual(status, 1)
+        self.assertTrue(os.path.exists(os.path.join(self.root, "page.html")))
+        self.assertFalse(os.path.exists(os.path.join(folder, "page.html")))
+
+
+class TableLimitsTest(CheckerTest):
+    def test_lines_past_the_32nd_slot_are_listed_once(self):
+        lines = [f"ding.wav {2 * i} 0 {2 * i + 2} 2" for i in range(31)] + ["EXIT 0 10 20 30"]
+        lines += ["ding.wav 40 40 50 50", "", "ding.wav 40 40 50 50"]
+        status, report = check_json(CHECKER, self.folder("full", lines, files={"ding.wav": GOOD_WAVE}))
+        self.assertEqual(status, 1)
+        self.assertEqual(kinds_by_line(report), [(33, "error", "beyond-slot-limit")])
+        self.assertIn("lines 33 and 35", report["findings"][0]["message"])
+        self.assertEqual(len(report["hotspots"]), 32)
+
+    def test_keyword_with_a_carriage_return_is_a_sound(self):
+        folder = self.folder("cr", None)
+        write(folder, "lum.ini", b"MIN\r 1 1 20 20\nEXIT 30 1 50 20\n")
+        status, report = check_json(CHECKER, folder)
+        self.assertEqual(kinds_by_line(report), [(1, "warning", "keyword-case")])
+        self.assertIn("carriage return", report["findings"][0]["message"])
+
+    def test_crlf_lines_give_the_same_table(self):
+        lf = self.folder("lf", None)
+        crlf = self.folder("crlf", None)
+        text = "ding.wav 10 10 40 30\nEXIT 50 10 70 30\n"
+        write(lf, "lum.ini", text)
+        write(crlf, "lum.ini", text.replace("\n", "\r\n"))
+        for folder in (lf, crlf):
+            write(folder, "ding.wav", GOOD_WAVE)
+        _, a = check_json(CHECKER, lf)
+        _, b = check_json(CHECKER, crlf)
+        self.assertEqual(a, b)
+        self.assertEqual(a["findings"], [])
+
+
+class LoadFailureTest(CheckerTest):
+    """Start-up messages exactly as the program shows them, and never a crash."""
+
+    def expect(self, folder, messages, reasons):
+        status, report = check_json(CHECKER, folder)
+        self.assertEqual(status, 1)
+        self.assertEqual(report["messages"], messages)
+        fails = [f for f in report["findings"] if f["kind"] == "load-fails"]
+        self.assertEqual(len(fails), len(reasons), fails)
+        for finding, reason in zip(fails, reasons):
+            self.assertEqual((finding["line"], finding["level"]), (0, "error"))
+            self.assertIn(reason, finding["message"])
+        return report
+
+    def test_hotspot_file_missing_or_not_a_file(self):
+        self.expect(self.folder("none", None), ["no valid ini file!"], ["no such file"])
+        folder = self.folder("dir", None)
+        os.mkdir(os.path.join(folder, "lum.ini"))
+        self.expect(folder, ["no valid ini file!"], ["a folder"])
+        folder = self.folder("fifo", None)
+        os.mkfifo(os.path.join(folder, "lum.ini"))
+        self.expect(folder, ["no valid ini file!"], ["not a plain file"])
+
+    def test_skin_faults_each_named(self):
+        cases = {
+            "text": (b"just some text\n", ["This isn't a bitmap file!", "no valid Bitmap!"],
+                     "shows \"This isn't a bitmap file!\" and then \"no valid Bitmap!\" and closes"),
+            "tiny": (b"BM" + bytes(20), ["no valid Bitmap!"], "too short for its headers"),
+            "32bit": (bitmap(4, 4, lambda x, y: (0, 0, 0), bit_count=32), ["no valid Bitmap!"], "32 bits"),
+            "topdown": (bitmap(4, 4, lambda x, y: (0, 0, 0), top_down=True), ["no valid Bitmap!"], "top-down"),
+            "cut": (plain_skin()[:500], ["no valid Bitmap!"], "too short for the pixels"),
+        }
+        for name, (skin, messages, reason) in cases.items():
+            with self.subTest(name):
+                report = self.expect(self.folder(name, ["EXIT 1 1 9 9"], skin), messages, [reason])
+                self.assertFalse(report["skin"]["loaded"])
+
+    def test_a_page_is_written_without_a_skin(self):
+        folder = self.folder("nopage", ["EXIT 1 1 9 9"], b"GIF89a")
+        page = os.path.join(self.root, "page.html")
+        status, _, _ = run_check(CHECKER, "--html", page, folder)
+        self.assertEqual(status, 1)
+        with open(page, encoding="utf-8") as html:
+            text = html.read()
+        self.assertIn("The skin could not be loaded", text)
+        self.assertIn("load-fails", text)
+
+    def test_skin_as_a_broken_link(self):
+        folder = self.folder("link", ["EXIT 1 1 9 9"])
+        os.remove(os.path.join(folder, "lum.bmp"))
+        os.symlink("nowhere.bmp", os.path.join(folder, "lum.bmp"))
+        self.expect(folder, ["no valid Bitmap!"], ["broken link"])
+
+    def test_after_the_hotspot_file_fails_no_later_message_is_seen(self):
+        folder = self.folder("both", None, b"not a bitmap")
+        report = self.expect(folder, ["no valid ini file!"], ["no such file", "the window is already gone"])
+        self.assertEqual(report["hotspots"], [])
+
+
+class SoundFileTest(CheckerTest):
+    def sound_findings(self, files, links=(), fifos=()):
+        names = list(files) + [n for n, _ in links] + list(fifos)
+        lines = [f"{name} {4 * i} 0 {4 * i + 3} 3" for i, name in enumerate(names)] + ["EXIT 0 10 20 30"]
+        folder = self.folder("sounds", lines, files={n: d for n, d in files.items() if d is not None})
+        for name, data in files.items():
+            if data is None:
+                os.makedirs(os.path.join(folder, name))
+        for name, target in links:
+            os.symlink(target, os.path.join(folder, name))
+        for name in fifos:
+            os.mkfifo(os.path.join(folder, name))
+        status, report = check_json(CHECKER, folder)
+        found = {}
+        for finding in report["findings"]:
+            found.setdefault(names[finding["line"] - 1], []).append((finding["kind"], finding["message"]))
+        return status, report, found
+
+    def test_broken_sound_files_are_unplayable(self):
+        files = {
+            "zero.wav": b"",
+            "huge.wav": wave(data_size=0xFFFFFFFF),
+            "shortfmt.wav": wave(fmt_size=8),
+            "nofmt.wav": b"RIFF\x0c\x00\x00\x00WAVEdata\x00\x00\x00\x00",
+            "mute.wav": wave(channels=0),
+            "norate.wav": wave(rate=0),
+            "aiff.wav": b"FORM\x00\x00\x00\x04AIFF",
+            "folder.wav": None,
+        }
+        status, _, found = self.sound_findings(files, links=[("link.wav", "nowhere.wav")],
+                                               fifos=["pipe.wav"])
+        self.assertEqual(status, 1)
+        reasons = {"zero.wav": "empty", "huge.wav": "4294967295 bytes", "shortfmt.wav": "8 bytes",
+                   "nofmt.wav": "no fmt chunk", "mute.wav": "0 channels", "norate.wav": "sample rate of 0",
+                   "aiff.wav": "not a RIFF WAVE", "folder.wav": "cannot be opened",
+                   "link.wav": "cannot be opened", "pipe.wav": "cannot be opened"}
+        for name, reason in reasons.items():
+            with self.subTest(name):
+                self.assertEqual(len(found[name]), 1, found[name])
+                kind, message = found[name][0]
+                self.assertEqual(kind, "sound-unplayable")
+                self.assertIn(reason, message)
+
+    def test_paths_resolved_as_windows_would(self):
+        files = {"Sub/Ding.WAV": GOOD_WAVE, "sub\\ding.wav": None, "sub/./DING.wav": None,
+                 "C:\\sounds\\x.wav": None, "//server/x.wav": None, "sub/../../gone.wav": None}
+        files = {k: v for k, v in files.items()}
+        lines = list(files)
+        folder = self.folder("paths", [f"{n} {4 * i} 0 {4 * i + 3} 3" for i, n in enumerate(lines)] +
+                             ["EXIT 0 10 20 30"], files={"Sub/Ding.WAV": GOOD_WAVE})
+        status, report = check_json(CHECKER, folder)
+        self.assertEqual(status, 1)
+        self.assertEqual(kinds_by_line(report), [
+            (4, "warning", "sound-absolute-path"),
+            (5, "warning", "sound-network-path"),
+            (6, "error", "sound-missing"),
+            (6, "warning", "sound-absolute-path"),
+        ])
+        notes = [s.get("note", "") for s in report["hotspots"]]
+        self.assertIn("differ in case", notes[1])
+        self.assertIn("differ in case", notes[2])
+        self.assertIn("not looked for", notes[3])
+        _, text, _ = run_check(CHECKER, folder)
+        self.assertIn("differ in case", text)
+
+
+class DemoSkinTest(CheckerTest):
+    def test_the_demo_skin_is_clean(self):
+        folder = os.path.join(self.root, "demo")
+        __import__("subprocess").run([sys.executable, DEMO_SCRIPT, folder], check=True, timeout=120)
+        status, report = check_json(CHECKER, folder)
+        self.assertEqual((status, report["findings"], report["messages"]), (0, [], []))
+        self.assertEqual([s["action"] for s in report["hotspots"]],
+                         ["sound", "sound", "sound", "minimise", "exit"])
+        status, text, _ = run_check(CHECKER, folder)
+        self.assertEqual(status, 0)
+        self.assertIn("Findings: none", text)
+
+
+class UsageTest(CheckerTest):
+    def test_usage_and_unusable_folders(self):
+        status, out, _ = run_check(CHECKER, "--help")
+        self.assertEqual((status, out), (0, "usage: lumcheck [--json] [--html FILE] [DIR]\n"))
+        plain = os.path.join(self.root, "plain")
+        write(self.root, "plain", b"x")
+        for args in (["--bogus"], ["a", "b"], ["--html"], [os.path.join(self.root, "nope")], [plain]):
+            with self.subTest(args=args):
+                status, out, err = run_check(CHECKER, *args)
+                self.assertEqual(status, 2)
+                self.assertEqual(out, "")
+                self.assertEqual(err.count("\n"), 1, err)
+
+    def test_default_folder_is_the_current_one(self):
+        folder = self.folder("here", ["EXIT 1 1 20 20"])
+        done = __import__("subprocess").run([CHECKER], cwd=folder, capture_output=True, timeout=60)
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertIn(b"Findings: none", done.stdout)
+
+
+if __name__ == "__main__":
+    CHECKER = os.path.abspath(sys.argv.pop(1))
+    DEMO_SCRIPT = os.path.abspath(sys.argv.pop(1))
+    unittest.main()
