@@ -15,11 +15,11 @@ protected:
 
 TEST_F(DibImageTest, PlainBitmapHasNoColorTableAndPixelsAfterTheHeader)
 {
-    BitmapSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.pixels = PixelRows(2, {{0x112233, 0x445566}});
-    WriteFile("a.bmp", MakeBitmap(spec));
+    BitmapSpec layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.pixels = PixelRows(2, {{0x112233, 0x445566}});
+    WriteFile("a.bmp", MakeBitmap(layout));
     DibImage image("a.bmp");
     ASSERT_EQ(image.isValid(), 1);
     EXPECT_EQ(image.width(), 2);
@@ -33,22 +33,22 @@ TEST_F(DibImageTest, PlainBitmapHasNoColorTableAndPixelsAfterTheHeader)
 
 TEST_F(DibImageTest, ColorTablesAreSkippedAndTheirSizeWrittenBack)
 {
-    BitmapSpec spec;
-    spec.bitCount = 8;
-    spec.colorEntries = 256;
-    spec.pixels = std::string(4, '\0');
-    WriteFile("eight.bmp", MakeBitmap(spec));
+    BitmapSpec layout;
+    layout.bitCount = 8;
+    layout.colorEntries = 256;
+    layout.pixels = std::string(4, '\0');
+    WriteFile("eight.bmp", MakeBitmap(layout));
     DibImage eight("eight.bmp");
     ASSERT_EQ(eight.isValid(), 1);
     EXPECT_EQ(eight.colorCount(), 256u);
     EXPECT_EQ(eight.infoHeader()->biClrUsed, 256u);
     EXPECT_EQ(PixelOffset(eight), 40 + 1024);
 
-    spec = BitmapSpec();
-    spec.clrUsed = 16;
-    spec.colorEntries = 16;
-    spec.pixels = std::string(4, '\0');
-    WriteFile("table.bmp", MakeBitmap(spec));
+    layout = BitmapSpec();
+    layout.clrUsed = 16;
+    layout.colorEntries = 16;
+    layout.pixels = std::string(4, '\0');
+    WriteFile("table.bmp", MakeBitmap(layout));
     DibImage table("table.bmp");
     ASSERT_EQ(table.isValid(), 1);
     EXPECT_EQ(table.colorCount(), 16u);
@@ -60,11 +60,11 @@ TEST_F(DibImageTest, ColorCountFollowsTheBitCount)
     const struct { uint16_t bits; uint32_t count; } cases[] = {
         {1, 2}, {4, 16}, {8, 256}, {16, 0}, {24, 0}, {32, 0}};
     for (const auto& c : cases) {
-        BitmapSpec spec;
-        spec.bitCount = c.bits;
-        spec.colorEntries = c.count;
-        spec.pixels = std::string(4, '\0');
-        WriteFile("b.bmp", MakeBitmap(spec));
+        BitmapSpec layout;
+        layout.bitCount = c.bits;
+        layout.colorEntries = c.count;
+        layout.pixels = std::string(4, '\0');
+        WriteFile("b.bmp", MakeBitmap(layout));
         DibImage image("b.bmp");
         ASSERT_EQ(image.isValid(), 1) << c.bits << " bits";
         EXPECT_EQ(image.colorCount(), c.count) << c.bits << " bits";
@@ -74,10 +74,10 @@ TEST_F(DibImageTest, ColorCountFollowsTheBitCount)
 
 TEST_F(DibImageTest, LargerHeadersAreSkippedAndOffBitsIgnored)
 {
-    BitmapSpec spec;
-    spec.headerSize = 124;
-    spec.pixels = std::string(4, '\x42');
-    std::string file = MakeBitmap(spec);
+    BitmapSpec layout;
+    layout.headerSize = 124;
+    layout.pixels = std::string(4, '\x42');
+    std::string file = MakeBitmap(layout);
     file[10] = 0x7F;  // bfOffBits is not consulted
     WriteFile("v5.bmp", file);
     DibImage image("v5.bmp");
@@ -113,11 +113,11 @@ TEST_F(DibImageTest, MissingFileIsInvalidWithoutAMessage)
 
 TEST_F(DibImageTest, TheFileOnDiskIsNeverChanged)
 {
-    BitmapSpec spec;
-    spec.bitCount = 8;
-    spec.colorEntries = 256;
-    spec.pixels = std::string(4, '\0');
-    std::string bytes = MakeBitmap(spec);
+    BitmapSpec layout;
+    layout.bitCount = 8;
+    layout.colorEntries = 256;
+    layout.pixels = std::string(4, '\0');
+    std::string bytes = MakeBitmap(layout);
     WriteFile("c.bmp", bytes);
     {
         DibImage image("c.bmp");

@@ -33,9 +33,9 @@ const size_t kBiSize = 14, kBiWidth = 18, kBiHeight = 22, kBiClrUsed = 46;
 
 TEST_F(HostileSkinTest, FilesTooShortForTheirHeaders)
 {
-    BitmapSpec spec;
-    spec.pixels = std::string(4, '\0');
-    std::string good = MakeBitmap(spec);
+    BitmapSpec layout;
+    layout.pixels = std::string(4, '\0');
+    std::string good = MakeBitmap(layout);
     ExpectQuietRejection("BM", "only the signature");
     ExpectQuietRejection(good.substr(0, 13), "shorter than the file header");
     ExpectQuietRejection(good.substr(0, 14), "nothing after the file header");
@@ -44,9 +44,9 @@ TEST_F(HostileSkinTest, FilesTooShortForTheirHeaders)
 
 TEST_F(HostileSkinTest, HeaderSizeAndColourTableOutsideTheFile)
 {
-    BitmapSpec spec;
-    spec.pixels = std::string(4, '\0');
-    std::string file = MakeBitmap(spec);
+    BitmapSpec layout;
+    layout.pixels = std::string(4, '\0');
+    std::string file = MakeBitmap(layout);
 
     std::string huge = file;
     SetField(huge, kBiSize, 0xFFFFFFFF);
@@ -71,38 +71,38 @@ TEST_F(HostileSkinTest, HeaderSizeAndColourTableOutsideTheFile)
 
 TEST_F(HostileSkinTest, PixelArraysLargerThanTheFile)
 {
-    BitmapSpec spec;
-    spec.width = 0x40000000;
-    spec.height = 1;
-    spec.pixels = std::string(16, '\0');
-    ExpectQuietRejection(MakeBitmap(spec), "width 0x40000000");
+    BitmapSpec layout;
+    layout.width = 0x40000000;
+    layout.height = 1;
+    layout.pixels = std::string(16, '\0');
+    ExpectQuietRejection(MakeBitmap(layout), "width 0x40000000");
 
-    spec.width = 4000;
-    spec.height = 4000;
-    ExpectQuietRejection(MakeBitmap(spec), "4000 x 4000 with no pixel data");
+    layout.width = 4000;
+    layout.height = 4000;
+    ExpectQuietRejection(MakeBitmap(layout), "4000 x 4000 with no pixel data");
 
-    spec.width = 0x7FFFFFFF;
-    spec.height = 0x7FFFFFFF;
-    ExpectQuietRejection(MakeBitmap(spec), "largest positive size");
+    layout.width = 0x7FFFFFFF;
+    layout.height = 0x7FFFFFFF;
+    ExpectQuietRejection(MakeBitmap(layout), "largest positive size");
 
     // 3 x 2 needs two rows of 12 bytes; one byte less must be refused, the
     // exact size accepted.
-    spec.width = 3;
-    spec.height = 2;
-    spec.pixels = std::string(23, '\0');
-    ExpectQuietRejection(MakeBitmap(spec), "pixel array one byte short");
+    layout.width = 3;
+    layout.height = 2;
+    layout.pixels = std::string(23, '\0');
+    ExpectQuietRejection(MakeBitmap(layout), "pixel array one byte short");
     ResetSkinModel();
-    spec.pixels = std::string(24, '\0');
-    WriteFile("lum.bmp", MakeBitmap(spec));
+    layout.pixels = std::string(24, '\0');
+    WriteFile("lum.bmp", MakeBitmap(layout));
     EXPECT_EQ(BuildSkin(), 1);
 }
 
 TEST_F(HostileSkinTest, PixelArrayPushedOutByTheColourTable)
 {
-    BitmapSpec spec;
-    spec.clrUsed = 1;
-    spec.pixels = std::string(4, '\0');  // room for the table or the pixels, not both
-    ExpectQuietRejection(MakeBitmap(spec), "pixels shifted past the end by the table");
+    BitmapSpec layout;
+    layout.clrUsed = 1;
+    layout.pixels = std::string(4, '\0');  // room for the table or the pixels, not both
+    ExpectQuietRejection(MakeBitmap(layout), "pixels shifted past the end by the table");
 }
 
 // A 12-byte core header is misread as a 40-byte one: whatever that makes of
@@ -122,11 +122,11 @@ TEST_F(HostileSkinTest, CoreHeaderIsMisreadSafely)
 
 TEST_F(HostileSkinTest, RandomisedHeadersNeverReadOutsideTheFile)
 {
-    BitmapSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.pixels = std::string(48, '\x10');
-    std::string base = MakeBitmap(spec);
+    BitmapSpec layout;
+    layout.width = 5;
+    layout.height = 3;
+    layout.pixels = std::string(48, '\x10');
+    std::string base = MakeBitmap(layout);
     uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
     const size_t fields[] = {kBiSize, kBiWidth, kBiHeight, kBiClrUsed};

@@ -11,12 +11,12 @@ class SkinImageTest : public SkinFolderTest {
 protected:
     void WriteSkin(int32_t width, int32_t height, const std::string& pixels, uint16_t bits = 24)
     {
-        BitmapSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bitCount = bits;
-        spec.pixels = pixels;
-        WriteFile("lum.bmp", MakeBitmap(spec));
+        BitmapSpec layout;
+        layout.width = width;
+        layout.height = height;
+        layout.bitCount = bits;
+        layout.pixels = pixels;
+        WriteFile("lum.bmp", MakeBitmap(layout));
     }
     static std::string Bytes(const unsigned char* data, size_t size)
     {
@@ -111,11 +111,11 @@ TEST_F(SkinImageTest, WideRowsAreClassifiedPixelByPixel)
 
 TEST_F(SkinImageTest, ColorTableBeforeTwentyFourBitPixelsIsSkipped)
 {
-    BitmapSpec spec;
-    spec.clrUsed = 2;
-    spec.colorEntries = 2;
-    spec.pixels = PixelRows(1, {{kMagenta}});
-    WriteFile("lum.bmp", MakeBitmap(spec));
+    BitmapSpec layout;
+    layout.clrUsed = 2;
+    layout.colorEntries = 2;
+    layout.pixels = PixelRows(1, {{kMagenta}});
+    WriteFile("lum.bmp", MakeBitmap(layout));
     ASSERT_EQ(BuildSkin(), 1);
     EXPECT_EQ(Bytes(SkinImage.mask, 3), std::string(3, '\xFF'));
 }
@@ -147,11 +147,11 @@ TEST_F(SkinImageTest, MissingOrForeignSkinFails)
 
 TEST_F(SkinImageTest, OnlyTheCopyInMemoryLosesItsKeyColour)
 {
-    BitmapSpec spec;
-    spec.width = 3;
-    spec.height = 3;
-    spec.pixels = PixelRows(3, {{kMagenta, 1, 2}, {3, kMagenta, 4}, {5, 6, kMagenta}});
-    std::string bytes = MakeBitmap(spec);
+    BitmapSpec layout;
+    layout.width = 3;
+    layout.height = 3;
+    layout.pixels = PixelRows(3, {{kMagenta, 1, 2}, {3, kMagenta, 4}, {5, 6, kMagenta}});
+    std::string bytes = MakeBitmap(layout);
     WriteFile("lum.bmp", bytes);
     ASSERT_EQ(BuildSkin(), 1);
     EXPECT_EQ(ReadFile("lum.bmp"), bytes);

@@ -68,27 +68,27 @@ static void PutLittleEndian(std::string& out, uint64_t value, int bytes)
         out.push_back(i < 8 ? static_cast<char>((value >> (8 * i)) & 0xFF) : '\0');
 }
 
-std::string MakeBitmap(const BitmapSpec& spec)
+std::string MakeBitmap(const BitmapSpec& layout)
 {
     std::string info;
-    PutLittleEndian(info, spec.headerSize, 4);
-    PutLittleEndian(info, static_cast<uint32_t>(spec.width), 4);
-    PutLittleEndian(info, static_cast<uint32_t>(spec.height), 4);
+    PutLittleEndian(info, layout.headerSize, 4);
+    PutLittleEndian(info, static_cast<uint32_t>(layout.width), 4);
+    PutLittleEndian(info, static_cast<uint32_t>(layout.height), 4);
     PutLittleEndian(info, 1, 2);
-    PutLittleEndian(info, spec.bitCount, 2);
+    PutLittleEndian(info, layout.bitCount, 2);
     PutLittleEndian(info, 0, 4 * 4);
-    PutLittleEndian(info, spec.clrUsed, 4);
+    PutLittleEndian(info, layout.clrUsed, 4);
     PutLittleEndian(info, 0, 4);
-    if (spec.headerSize > 40)
-        info.append(spec.headerSize - 40, '\0');
-    for (uint32_t i = 0; i < spec.colorEntries; i++)
+    if (layout.headerSize > 40)
+        info.append(layout.headerSize - 40, '\0');
+    for (uint32_t i = 0; i < layout.colorEntries; i++)
         PutLittleEndian(info, 0x00102030u + i, 4);
-    info += spec.pixels;
+    info += layout.pixels;
 
     std::string file = "BM";
     PutLittleEndian(file, 14 + info.size(), 4);
     PutLittleEndian(file, 0, 4);
-    PutLittleEndian(file, 14 + spec.headerSize + 4 * spec.colorEntries, 4);
+    PutLittleEndian(file, 14 + layout.headerSize + 4 * layout.colorEntries, 4);
     return file + info;
 }
 

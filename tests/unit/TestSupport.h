@@ -40,7 +40,7 @@ struct BitmapSpec {
     uint32_t colorEntries = 0;
     std::string pixels;
 };
-std::string MakeBitmap(const BitmapSpec& spec);
+std::string MakeBitmap(const BitmapSpec& layout);
 
 // A 24-bit pixel array of width x height from rows of (blue, green, red)
 // triples given top row first, stored bottom-up with each row padded to 4 bytes.
