@@ -90,6 +90,8 @@ static void MaskBlock(unsigned char* picture, unsigned char* shade, const __m128
 }
 #endif
 
+// Whole blocks first, then the row's last pixels one by one; builds without
+// SSE2 (the 32-bit Windows one) take every pixel singly.
 static void MaskRow(unsigned char* picture, unsigned char* shade, int32_t width)
 {
     int32_t x = 0;
