@@ -222,8 +222,11 @@ BENCHMARK(ReadHotspotsBaseline)->Arg(32)->Arg(100000)->Unit(benchmark::kMicrosec
 
 int main(int argc, char** argv)
 {
-    MakeInputs();
+    // Arguments first: --help ends the program there, before any input exists.
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    MakeInputs();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     RemoveInputs();
