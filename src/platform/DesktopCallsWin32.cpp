@@ -15,7 +15,7 @@ static PlaySoundAProc playSoundA;
 static PlaySoundAProc FindPlaySound()
 {
     if (!playSoundA) {
-        HMODULE winmm = LoadLibraryA("winmm.dll");
+        HMODULE winmm = LoadLibraryExA("winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         FARPROC found = winmm ? GetProcAddress(winmm, "PlaySoundA") : nullptr;
         playSoundA = reinterpret_cast<PlaySoundAProc>(reinterpret_cast<void*>(found));
     }
