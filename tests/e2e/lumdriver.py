@@ -126,8 +126,12 @@ class Lum:
         gone, so that the next program starts on a clean screen."""
         if self.running():
             self.process.kill()
-            self.process.wait(10)
-        probe("wait-window", 10, "gone")
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                raise DriverError("lum.exe did not end when killed")
+        if probe("wait-window", 10, "gone")["rc"] != 0:
+            raise DriverError("the lum window outlived its program")
 
 
 def start_lum(folder):
