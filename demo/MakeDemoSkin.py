@@ -77,7 +77,7 @@ def bitmap(pixels):
     return header + info + bytes(data)
 
 
-def tone(path, frequency, seconds=0.4, rate=22050):
+def tone(path, frequency, seconds=1.0, rate=22050):
     frames = bytearray()
     count = int(seconds * rate)
     for i in range(count):
