@@ -245,7 +245,7 @@ class LoadFailures(LumCase):
         self.start(expect_ended=True)
         box = self.lum.message_box(press=False)
         self.assert_error_box(box, "no valid ini file!")
-        self.assertEqual(self.lum.state()["visible"], "0")
+        self.assertEqual(self.lum.state().get("visible"), "0")
         self.lum.message_box()
         self.assert_exits_cleanly()
 
@@ -271,12 +271,15 @@ class LoadFailures(LumCase):
         self.assert_exits_cleanly()
 
     def test_ini_and_skin_both_fail(self):
-        # The window is already destroyed when the skin fails, and a box
-        # after that is not shown: exactly the first message, then the end.
-        self.write_skin_folder(ini=None, skin=None)
-        self.start(expect_ended=True)
-        self.assert_error_box(self.lum.message_box(), "no valid ini file!")
-        self.assert_exits_cleanly()
+        # The window is already destroyed when the skin fails, and no box is
+        # shown after that, the reader's own included: exactly the first
+        # message, then the end.
+        for name, skin in (("missing skin", None), ("text as skin", b"not a picture\r\n")):
+            with self.subTest(name):
+                self.write_skin_folder(ini=None, skin=skin)
+                self.start(expect_ended=True)
+                self.assert_error_box(self.lum.message_box(), "no valid ini file!")
+                self.assert_exits_cleanly()
 
 
 class HostileBitmaps(LumCase):
