@@ -45,7 +45,18 @@ def run(command, timeout, **options):
 
 def probe(*arguments, timeout=30.0):
     """Runs the probe; returns its key=value lines as a dict, with its exit
-    code under "rc"."""
+    code under "rc". A probe that printed nothing did not get to run (Wine
+    can fail to start a program while a previous one is ending): it is tried
+    again, twice at most."""
+    for attempt in range(3):
+        values = run_probe(arguments, timeout)
+        if "found" in values:
+            return values
+        time.sleep(0.5)
+    raise DriverError("the probe printed nothing three times: %s" % values)
+
+
+def run_probe(arguments, timeout):
     # Into a file, not a pipe: the first Wine process of a session starts
     # Wine's own background processes, which inherit its output and would keep
     # a pipe open long after the probe has ended.
@@ -130,8 +141,9 @@ class Lum:
                 self.process.wait(10)
             except subprocess.TimeoutExpired:
                 raise DriverError("lum.exe did not end when killed")
-        if probe("wait-window", 10, "gone")["rc"] != 0:
-            raise DriverError("the lum window outlived its program")
+        state = probe("wait-window", 10, "gone")
+        if state["rc"] != 0:
+            raise DriverError("the lum window outlived its program: %s" % state)
 
 
 def start_lum(folder):
