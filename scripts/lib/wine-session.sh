@@ -97,9 +97,6 @@ session_start_wine() {
   fi
   session_configure_wine >>"$LUM_SESSION_DIR/wineboot.log" 2>&1 || { session_log "registry settings failed"; return 1; }
   timeout 60 wineserver -w || true
-  # A server that stays up between programs: otherwise it shuts down a few
-  # seconds after each last program, and a program started meanwhile can fail.
-  wineserver -p </dev/null >/dev/null 2>&1
 }
 
 session_start() {
