@@ -1,11 +1,75 @@
-// Arbitrary bytes as "lum.ini": the reader must fill the table within its
-// bounds, and every lookup around the rectangles it read must answer with a
+// Arbitrary bytes as "lum.ini": the table must match what a plain reading of
+// the whole input in memory gives (so the chunked reader's seams show), stay
+// within its bounds, and every lookup around its rectangles must answer with a
 // slot that really contains the point.
 #include "FuzzFolder.h"
 #include "HotspotTable.h"
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
+
+// The file as text: CR LF becomes LF, any other CR stays, 0x1A ends it.
+static std::string TranslateText(const uint8_t* data, size_t size)
+{
+    std::string text;
+    for (size_t i = 0; i < size && data[i] != 0x1A; i++)
+        if (!(data[i] == '\r' && i + 1 < size && data[i + 1] == '\n'))
+            text.push_back(static_cast<char>(data[i]));
+    return text;
+}
+
+// Lines as a 250-byte buffer takes them: up to 249 characters or an LF.
+static std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = at;
+        while (end < text.size() && end - at < kLineBufferSize - 1 && text[end] != '\n')
+            end++;
+        bool full = end - at == kLineBufferSize - 1;  // the LF after a full buffer is not taken
+        lines.push_back(text.substr(at, end - at));
+        at = !full && end < text.size() ? end + 1 : end;
+    }
+    return lines;
+}
+
+static Hotspot ExpectedSlot(const std::string& line)
+{
+    Hotspot slot = {};
+    int32_t* coordinates[] = {&slot.rect.left, &slot.rect.top, &slot.rect.right, &slot.rect.bottom};
+    std::string text = line.c_str();  // a 0 byte ends the fields
+    std::vector<std::string> fields;
+    size_t at = 0;
+    while ((at = text.find_first_not_of(" ,\t", at)) != std::string::npos) {
+        size_t end = text.find_first_of(" ,\t", at);
+        fields.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        at = end;
+    }
+    if (fields.empty())
+        return slot;
+    std::string name = fields[0].substr(0, kActionNameSize - 1);
+    std::memcpy(slot.name, name.c_str(), name.size() + 1);
+    for (size_t i = 1; i < fields.size() && i <= 4; i++)
+        *coordinates[i - 1] = ConvertCoordinate(fields[i].c_str());
+    return slot;
+}
+
+static void CompareWithPlainReading(const uint8_t* data, size_t size)
+{
+    std::vector<std::string> lines = SplitLines(TranslateText(data, size));
+    size_t expected = lines.size() < size_t(kMaxHotspots) ? lines.size() : size_t(kMaxHotspots);
+    Require(HotspotTable.count == int32_t(expected), "slot count differs from the plain reading");
+    for (int i = 0; i < kMaxHotspots; i++) {
+        Hotspot want = i < HotspotTable.count ? ExpectedSlot(lines[size_t(i)]) : Hotspot{};
+        const Hotspot& got = HotspotTable.slots[i];
+        Require(std::strcmp(got.name, want.name) == 0, "slot name differs from the plain reading");
+        Require(std::memcmp(&got.rect, &want.rect, sizeof want.rect) == 0,
+                "slot rectangle differs from the plain reading");
+    }
+}
 
 static bool Contains(const HotspotRect& r, int64_t x, int64_t y)
 {
@@ -60,6 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Require(LoadHotspotFile() == 1, "an existing lum.ini failed to load");
     LeaveFuzzFolder();
     CheckSlots();
+    CompareWithPlainReading(data, size);
     ProbeAroundRectangles();
     return 0;
 }

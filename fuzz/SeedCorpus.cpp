@@ -209,6 +209,10 @@ void WriteHotspotSeeds()
     WriteSeed("long-name.ini", std::string(245, 'n') + " 1 2 3 4\n");
     WriteSeed("crlf-at-249.ini", std::string(248, 'x') + "\r\nEXIT 0 0 5 5\r\n");
     WriteSeed("forty-lines.ini", Lines("s.wav 0 0 10 10\n", 40));
+    // The reader takes the file in 32 KiB chunks: CR LF and a lone CR across the seam.
+    std::string seam = Lines(std::string(99, 'a') + "\n", 327) + std::string(67, 'b');
+    WriteSeed("crlf-across-chunks.ini", seam + "\r\nEXIT 0 0 20 20\r\n");
+    WriteSeed("cr-across-chunks.ini", seam + "\rEXIT 0 0 20 20\r\n");
     WriteSeed("many-lines.ini", Lines("s.wav,1,1,9,9\r\n", 1000));
     WriteSeed("empty-lines.ini", Lines("\n", 50));
     WriteSeed("empty.ini", "");
