@@ -1,5 +1,7 @@
-set(CMAKE_C_COMPILER ${LUM_MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${LUM_MINGW_PREFIX}-g++)
+# The posix thread model: its libstdc++ has the std::mutex that GoogleTest
+# needs. The programs start no threads, and link to the same imports either way.
+set(CMAKE_C_COMPILER ${LUM_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${LUM_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${LUM_MINGW_PREFIX}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${LUM_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

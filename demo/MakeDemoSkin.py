@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Writes a demo skin folder: lum.bmp, lum.ini and three short tones.
+
+The picture is drawn here from simple shapes: a dark panel with rounded,
+see-through (magenta) corners and a see-through notch, three pads that play a
+tone each, and the minimise and exit buttons. Its width, 203, is not a
+multiple of 4, so every stored row carries pad bytes.
+"""
+import math
+import os
+import struct
+import sys
+import wave
+
+WIDTH, HEIGHT = 203, 90
+KEY = (255, 0, 255)
+PANEL = (38, 42, 54)
+EDGE = (90, 98, 120)
+
+# Each pad: its rectangle (left, top, right, bottom), colour, tone file and
+# frequency. A hotspot holds only points strictly inside its rectangle.
+PADS = [
+    ((12, 30, 68, 80), (60, 120, 230), "tone-c.wav", 523.25),
+    ((74, 30, 130, 80), (60, 190, 110), "tone-e.wav", 659.25),
+    ((136, 30, 192, 80), (240, 150, 40), "tone-g.wav", 783.99),
+]
+MIN_RECT = (150, 4, 170, 20)
+EXIT_RECT = (175, 4, 195, 20)
+
+
+def inside_rounded(x, y, radius):
+    cx = min(max(x, radius), WIDTH - 1 - radius)
+    cy = min(max(y, radius), HEIGHT - 1 - radius)
+    return (x - cx) ** 2 + (y - cy) ** 2 <= radius ** 2
+
+
+def draw():
+    pixels = [[KEY] * WIDTH for _ in range(HEIGHT)]  # top row first
+    for y in range(HEIGHT):
+        for x in range(WIDTH):
+            if inside_rounded(x, y, 14):
+                pixels[y][x] = EDGE if not inside_rounded(x, y, 14) or not (
+                    2 <= x < WIDTH - 2 and 2 <= y < HEIGHT - 2) else PANEL
+            if (x - 101) ** 2 + y ** 2 <= 10 ** 2:
+                pixels[y][x] = KEY  # the notch at the top edge
+    for number, ((left, top, right, bottom), colour, _, _) in enumerate(PADS, start=1):
+        fill(pixels, left, top, right, bottom, colour)
+        # One to three light bars tell the pads apart.
+        for bar in range(number):
+            bx = (left + right) // 2 - 4 * number + 8 * bar + 2
+            fill(pixels, bx, top + 12, bx + 4, bottom - 12, (235, 235, 235))
+    fill(pixels, *MIN_RECT, (200, 200, 80))
+    fill(pixels, MIN_RECT[0] + 4, MIN_RECT[3] - 6, MIN_RECT[2] - 4, MIN_RECT[3] - 4, PANEL)
+    fill(pixels, *EXIT_RECT, (210, 60, 60))
+    for i in range(10):
+        pixels[EXIT_RECT[1] + 3 + i][EXIT_RECT[0] + 5 + i] = (255, 255, 255)
+        pixels[EXIT_RECT[1] + 3 + i][EXIT_RECT[2] - 6 - i] = (255, 255, 255)
+    return pixels
+
+
+def fill(pixels, left, top, right, bottom, colour):
+    for y in range(top, bottom):
+        for x in range(left, right):
+            pixels[y][x] = colour
+
+
+def bitmap(pixels):
+    row_bytes = (3 * WIDTH + 3) // 4 * 4
+    data = bytearray()
+    for row in reversed(pixels):  # stored bottom-up
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes((b, g, r))
+        data += line + bytes(row_bytes - len(line))
+    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(data), 0, 0, 14 + len(info))
+    return header + info + bytes(data)
+
+
+def tone(path, frequency, seconds=1.0, rate=22050):
+    frames = bytearray()
+    count = int(seconds * rate)
+    for i in range(count):
+        fade = min(1.0, i / 400, (count - i) / 400)
+        frames += struct.pack("<h", int(12000 * fade * math.sin(2 * math.pi * frequency * i / rate)))
+    with wave.open(path, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(rate)
+        out.writeframes(bytes(frames))
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: MakeDemoSkin.py OUTPUT-FOLDER")
+    folder = sys.argv[1]
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "lum.bmp"), "wb") as out:
+        out.write(bitmap(draw()))
+    lines = [f"{name} {left} {top} {right} {bottom}"
+             for (left, top, right, bottom), _, name, _ in PADS]
+    lines.append("MIN {} {} {} {}".format(*MIN_RECT))
+    lines.append("EXIT {} {} {} {}".format(*EXIT_RECT))
+    with open(os.path.join(folder, "lum.ini"), "w", newline="\r\n") as out:
+        out.write("\n".join(lines) + "\n")
+    for _, _, name, frequency in PADS:
+        tone(os.path.join(folder, name), frequency)
+
+
+main()

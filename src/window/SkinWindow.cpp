@@ -1,0 +1,205 @@
+#include "SkinWindow.h"
+
+#include "DesktopCalls.h"
+#include "HotspotTable.h"
+#include "LockedBlock.h"
+#include "ShowMessage.h"
+#include "SkinImage.h"
+
+#include <mmsystem.h>
+
+SkinWindowRecord SkinWindow;
+DragStateRecord DragState;
+
+static const WPARAM kEscape = 27;
+static const int kProvisionalSize = 50;
+
+int RegisterSkinWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(WNDCLASSEXA);
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = SkinWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hIconSm = LoadIconA(nullptr, IDI_WINLOGO);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    // The see-through pixels show what the surface held, so it is never erased.
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    windowClass.lpszClassName = kWindowClassName;
+    return RegisterClassExA(&windowClass) ? 1 : 0;
+}
+
+HWND CreateSkinWindow(HINSTANCE instance)
+{
+    // Hidden and provisional: creation gives it its place and size, then shows it.
+    return CreateWindowExA(WS_EX_TOPMOST, kWindowClassName, kWindowTitle, WS_POPUP, 0, 0,
+                           kProvisionalSize, kProvisionalSize, nullptr, nullptr, instance,
+                           nullptr);
+}
+
+static int RunMessageLoop()
+{
+    MSG message;
+    // GetMessageA's error result, -1, keeps the loop going like any message.
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+int RunSkinWindow(HINSTANCE instance)
+{
+    if (!RegisterSkinWindowClass(instance))
+        return 0;
+    CreateSkinWindow(instance);
+    return RunMessageLoop();
+}
+
+// A box owned by a destroyed window shows nothing on Windows and flashes by on
+// Wine once the quit message is posted, so after a load failure has destroyed
+// the window no further message is shown, on every platform alike.
+static void ShowError(HWND window, const char* text)
+{
+    if (!IsWindow(window))
+        return;
+    ShowMessageBox(window, text, kErrorTitle, MB_ICONEXCLAMATION);
+}
+
+void ShowMessage(const char* text)
+{
+    ShowError(SkinWindow.handle, text);
+}
+
+// Loads both files, reports each failure, and shows the window only when
+// neither destroyed it: SetWindowPos and UpdateWindow then find no window.
+static void OnCreate(HWND window)
+{
+    SkinWindow.handle = window;
+    if (!LoadHotspotFile()) {
+        ShowError(window, kNoIniText);
+        DestroyWindow(window);
+    }
+    if (!BuildSkin()) {
+        ShowError(window, kNoBitmapText);
+        DestroyWindow(window);
+    }
+    SetWindowPos(window, nullptr, kWindowLeft, kWindowTop, SkinImage.width, SkinImage.height,
+                 SWP_SHOWWINDOW | SWP_NOZORDER);
+    UpdateWindow(window);
+}
+
+void PaintSkin(HDC device)
+{
+    const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(SkinImage.image->infoHeader());
+    int width = SkinImage.width;
+    int height = SkinImage.height;
+    StretchDIBits(device, 0, 0, width, height, 0, 0, width, height, SkinImage.mask, info,
+                  DIB_RGB_COLORS, SRCAND);
+    StretchDIBits(device, 0, 0, width, height, 0, 0, width, height,
+                  SkinImage.image->pixelBits(), info, DIB_RGB_COLORS, SRCPAINT);
+}
+
+// The whole skin on every paint, whatever part of the window is invalid.
+static void OnPaint(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC device = BeginPaint(window, &paint);
+    PaintSkin(device);
+    EndPaint(window, &paint);
+}
+
+static void OnChar(HWND window, WPARAM character)
+{
+    if (character == kEscape)
+        DestroyWindow(window);
+}
+
+static void OnDestroy()
+{
+    ReleaseLockedBlock(SkinImage.mask);
+    SkinImage.mask = nullptr;
+    PostQuitMessage(0);
+}
+
+// While the pointer is captured it may lie left of or above the window, so the
+// coordinates are signed 16-bit values.
+static int32_t PointerX(LPARAM lParam)
+{
+    return static_cast<int16_t>(lParam & 0xFFFF);
+}
+
+static int32_t PointerY(LPARAM lParam)
+{
+    return static_cast<int16_t>((lParam >> 16) & 0xFFFF);
+}
+
+static void PlayHotspotSound(HWND window, const char* name)
+{
+    if (!StartSound(name, nullptr, SND_FILENAME | SND_ASYNC))
+        ShowError(window, kNoSoundText);
+}
+
+static void RunHotspotAction(HWND window, const char* name)
+{
+    switch (ClassifyAction(name)) {
+    case HotspotAction::Minimize: ShowWindow(window, SW_SHOWMINIMIZED); break;
+    case HotspotAction::Exit: DestroyWindow(window); break;
+    case HotspotAction::PlayFile: PlayHotspotSound(window, name); break;
+    }
+}
+
+static void StartDrag(HWND window, int32_t x, int32_t y)
+{
+    DragState.dragging = 1;
+    SetCapture(window);
+    DragState.anchorX = x;
+    DragState.anchorY = y;
+}
+
+static void OnLeftButtonDown(HWND window, int32_t x, int32_t y)
+{
+    if (DragState.dragging)
+        return;
+    int slot = FindHotspot(x, y);
+    if (slot == kNoHotspot)
+        StartDrag(window, x, y);
+    else
+        RunHotspotAction(window, HotspotTable.slots[slot].name);
+}
+
+// Puts the anchor back under the pointer. SWP_NOCOPYBITS repaints the whole
+// skin at the new place, so its see-through pixels show what lies there.
+static void OnMouseMove(HWND window, int32_t x, int32_t y)
+{
+    if (!DragState.dragging)
+        return;
+    RECT place;
+    GetWindowRect(window, &place);
+    SetWindowPos(window, nullptr, place.left + x - DragState.anchorX,
+                 place.top + y - DragState.anchorY, SkinImage.width, SkinImage.height,
+                 SWP_NOCOPYBITS | SWP_NOZORDER);
+}
+
+static void OnLeftButtonUp()
+{
+    if (!DragState.dragging)
+        return;
+    DragState.dragging = 0;
+    ReleaseCapture();
+}
+
+LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: OnCreate(window); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_PAINT: OnPaint(window); return 0;
+    case WM_CHAR: OnChar(window, wParam); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(window, PointerX(lParam), PointerY(lParam)); return 0;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(window, PointerX(lParam), PointerY(lParam)); return 0;
+    case WM_LBUTTONUP: OnLeftButtonUp(); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,302 @@
+"""End-to-end cases: the real lum.exe under Wine, in a fresh folder per case
+with files generated here. Run one group with `python3 cases.py GroupName`
+inside a session (see lumdriver)."""
+
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+
+import lumdriver
+from lumdriver import click, drag, move_pointer, capture_sound, tone_level, screenshot
+import skinfiles
+
+WIDTH, HEIGHT = 101, 67  # 101 pixels make rows with 1 pad byte
+ORIGIN = (50, 50)
+KEY_AREAS = [(0, 0, 8, 6), (45, 35, 60, 62), (100, 0, 101, 67)]
+LOW, HIGH = 440, 1320  # whole numbers of cycles in the 50 ms analysis blocks
+HEARD, SILENT = 3000, 300
+HOTSPOTS = ("low.wav 10 10 40 30\n"
+            "high.wav 30 10 60 30\n"
+            "MIN 70 5 90 20\n"
+            "EXIT 70 40 90 60\n")
+PATTERNED = object()
+
+
+def screen(x, y):
+    """Screen position of a window pixel while the window is at ORIGIN."""
+    return ORIGIN[0] + x, ORIGIN[1] + y
+
+
+class LumCase(unittest.TestCase):
+    """A fresh skin folder per case; the program is always ended afterwards."""
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="lum-e2e-")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.lum = None
+        self.expect_ended = False
+
+    def tearDown(self):
+        self.end_lum()
+
+    def end_lum(self):
+        if not self.lum:
+            return
+        lum, self.lum = self.lum, None
+        still_running = lum.running()
+        lum.stop()
+        if still_running and self.expect_ended:
+            self.fail("lum.exe had to be killed")
+
+    def write(self, name, data):
+        with open(os.path.join(self.folder, name), "wb") as out:
+            out.write(data if isinstance(data, bytes) else data.encode())
+
+    def write_skin_folder(self, ini=HOTSPOTS, skin=PATTERNED):
+        """None for ini or skin leaves that file out."""
+        for name in ("lum.ini", "lum.bmp"):
+            if os.path.exists(os.path.join(self.folder, name)):
+                os.remove(os.path.join(self.folder, name))
+        if ini is not None:
+            self.write("lum.ini", ini)
+        self.skin = skinfiles.patterned_skin(WIDTH, HEIGHT, KEY_AREAS)
+        if skin is PATTERNED:
+            skin = skinfiles.bitmap_bytes(self.skin)
+        if skin is not None:
+            self.write("lum.bmp", skin)
+        skinfiles.write_tone(os.path.join(self.folder, "low.wav"), LOW)
+        skinfiles.write_tone(os.path.join(self.folder, "high.wav"), HIGH)
+
+    def start(self, expect_ended=False):
+        """expect_ended: the case ends the program itself, so having to kill it is a failure."""
+        self.end_lum()
+        self.expect_ended = expect_ended
+        self.lum = lumdriver.start_lum(self.folder)
+        return self.lum
+
+    def start_shown(self, **options):
+        lum = self.start(**options)
+        state = lum.wait_window()
+        self.assertEqual(lum.rect(), (50, 50, 50 + WIDTH, 50 + HEIGHT))
+        return state
+
+    def assert_rect(self, left, top):
+        self.assertEqual(self.lum.rect(), (left, top, left + WIDTH, top + HEIGHT))
+
+    def skin_mismatches(self, left, top):
+        """Opaque pixels that differ from the skin and key pixels shown as magenta."""
+        shot = screenshot(left, top, WIDTH, HEIGHT)
+        wrong = []
+        for y in range(HEIGHT):
+            for x in range(WIDTH):
+                want, got = self.skin[y][x], shot[y][x]
+                if got != skinfiles.KEY if want == skinfiles.KEY else got == want:
+                    continue
+                wrong.append((x, y, want, got))
+        if wrong and os.environ.get("LUM_E2E_ARTIFACTS"):
+            os.makedirs(os.environ["LUM_E2E_ARTIFACTS"], exist_ok=True)
+            lumdriver.save_png(shot, os.path.join(os.environ["LUM_E2E_ARTIFACTS"], self.id() + ".png"))
+        return wrong
+
+    def assert_shows_skin(self, left=50, top=50):
+        wrong = self.skin_mismatches(left, top)
+        self.assertEqual(wrong[:5], [], "%d pixels differ from the skin" % len(wrong))
+
+    def assert_error_box(self, box, text):
+        self.assertEqual(box["text"], text)
+        self.assertEqual(box["title"], "Error")
+        self.assertEqual((box["buttons"], box["icon"]), ("1", "exclamation"), box)
+        self.assertEqual(box["owner-class"], "lumWin", box)
+
+    def assert_exits_cleanly(self):
+        try:
+            code = self.lum.exit_code()
+        except lumdriver.DriverError:
+            box = lumdriver.probe("message-box", 1, "keep")
+            raise AssertionError("lum.exe did not end; a message box is open: %s" % box
+                                 if box.get("found") == "1" else "lum.exe did not end")
+        self.assertEqual(code, 0)
+        self.assertEqual(lumdriver.probe("state")["found"], "0")
+
+
+class Appearance(LumCase):
+    def test_window_shows_the_skin_at_50_50_with_its_size(self):
+        self.write_skin_folder()
+        state = self.start_shown()
+        self.assertEqual(state["title"], "lum")
+        self.assertEqual((state["visible"], state["iconic"]), ("1", "0"))
+        style = int(state["style"], 16)
+        self.assertTrue(style & 0x80000000, "not WS_POPUP")
+        self.assertFalse(style & (0x00C00000 | 0x00040000), "has a caption or frame")
+        self.assertTrue(int(state["exstyle"], 16) & 0x8, "not WS_EX_TOPMOST")
+        self.assert_shows_skin()
+
+
+class Sound(LumCase):
+    def assert_heard(self, samples, frequency, other):
+        levels = (tone_level(samples, frequency), tone_level(samples, other))
+        self.assertGreater(levels[0], HEARD, "tone %d Hz not heard: levels %s" % (frequency, levels))
+        self.assertLess(levels[1], SILENT, "tone %d Hz heard too: levels %s" % (other, levels))
+
+    def test_press_in_a_hotspot_plays_its_file_and_the_earlier_line_wins(self):
+        self.write_skin_folder()
+        self.start_shown()
+        before = capture_sound(0.6)
+        self.assertLess(max(tone_level(before, LOW), tone_level(before, HIGH)), SILENT)
+        self.assert_heard(capture_sound(1.0, lambda: click(*screen(20, 20))), LOW, HIGH)
+        self.assert_rect(50, 50)
+        # (35, 20) lies in both rectangles: the earlier line's sound plays.
+        self.assert_heard(capture_sound(1.0, lambda: click(*screen(35, 20))), LOW, HIGH)
+        self.assert_heard(capture_sound(1.0, lambda: click(*screen(50, 20))), HIGH, LOW)
+        self.assert_rect(50, 50)
+        self.assertTrue(self.lum.running())
+
+    def test_press_on_a_hotspot_edge_starts_a_drag_instead(self):
+        self.write_skin_folder()
+        self.start_shown()
+        # x = 10 is the left edge of low.wav's rectangle, which holds only points strictly inside.
+        samples = capture_sound(1.0, lambda: drag([screen(10, 20), screen(14, 22), screen(17, 25)]))
+        self.assertLess(max(tone_level(samples, LOW), tone_level(samples, HIGH)), SILENT)
+        self.assert_rect(57, 55)
+
+
+class Dragging(LumCase):
+    def test_drag_moves_the_window_by_the_pointer_movement_until_release(self):
+        self.write_skin_folder()
+        self.start_shown()
+        # The press lands on key-colour pixels: they take presses like any other.
+        drag([screen(55, 50), screen(65, 55), screen(80, 65), screen(95, 75)])
+        self.assert_rect(90, 75)
+        move_pointer(300, 300)
+        self.assert_rect(90, 75)
+        self.assert_shows_skin(90, 75)
+        # One jump to 20 pixels left of the window: the captured pointer has a
+        # negative window position and the window still follows it exactly.
+        drag([(90 + 55, 75 + 50), (90 - 20, 75 + 50)])
+        self.assert_rect(90 - 20 - 55, 75)
+
+
+class MinimiseAndKeys(LumCase):
+    def test_min_minimises_and_restoring_repaints_the_skin(self):
+        self.write_skin_folder()
+        self.start_shown()
+        click(*screen(80, 12))
+        state = self.lum.wait_window("iconic", timeout=5)
+        self.assertEqual(state["iconic"], "1")
+        # Without a window manager Wine shows a minimised unmanaged window as a
+        # small bar at the bottom left: the skin is gone from its place.
+        self.assertNotEqual(self.skin_mismatches(50, 50), [])
+        self.assertEqual(lumdriver.probe("restore")["rc"], 0)
+        self.lum.wait_window("restored", timeout=5)
+        self.assert_rect(50, 50)
+        self.assert_shows_skin()
+
+    def test_other_keys_do_nothing_and_escape_ends_with_code_0(self):
+        self.write_skin_folder()
+        self.start_shown(expect_ended=True)
+        self.lum.key("a", "Return", "space", "Tab", "F1", "q", "x")
+        self.assertTrue(self.lum.running())
+        self.assertEqual(self.lum.state()["visible"], "1")
+        self.assert_rect(50, 50)
+        self.lum.key("Escape")
+        self.assert_exits_cleanly()
+
+    def test_exit_hotspot_ends_with_code_0(self):
+        self.write_skin_folder()
+        self.start_shown(expect_ended=True)
+        click(*screen(80, 50))
+        self.assert_exits_cleanly()
+
+
+class LoadFailures(LumCase):
+    def expect_boxes(self, *texts):
+        """The program shows these boxes in order (each answered with OK),
+        never shows its window, and ends with exit code 0."""
+        self.start(expect_ended=True)
+        for text in texts:
+            box = self.lum.message_box(press=False)
+            state = self.lum.state()
+            self.assertEqual(state.get("visible", "0"), "0", "the window was shown")
+            self.assertEqual(box["text"], text)
+            self.lum.message_box()
+        self.assert_exits_cleanly()
+        return box
+
+    def test_missing_ini(self):
+        self.write_skin_folder(ini=None)
+        self.start(expect_ended=True)
+        box = self.lum.message_box(press=False)
+        self.assert_error_box(box, "no valid ini file!")
+        self.assertEqual(self.lum.state()["visible"], "0")
+        self.lum.message_box()
+        self.assert_exits_cleanly()
+
+    def test_8_bit_skin(self):
+        gray = [[(x * 9 % 256,) * 3 for x in range(20)] for _ in range(10)]
+        self.write_skin_folder(skin=skinfiles.bitmap_bytes(gray, bits=8))
+        self.assert_error_box(self.expect_boxes("no valid Bitmap!"), "no valid Bitmap!")
+
+    def test_other_skins_that_are_not_24_bit_bottom_up(self):
+        pixels = skinfiles.patterned_skin(6, 5, [])
+        for name, skin in (("32-bit", skinfiles.bitmap_bytes(pixels, bits=32)),
+                           ("top-down", skinfiles.bitmap_bytes(pixels, height_sign=-1))):
+            with self.subTest(name):
+                self.write_skin_folder(skin=skin)
+                self.expect_boxes("no valid Bitmap!")
+
+    def test_text_file_as_skin(self):
+        self.write_skin_folder(skin=b"ding.wav 1 2 3 4\r\nnot a picture\r\n")
+        self.start(expect_ended=True)
+        box = self.lum.message_box()
+        self.assertEqual(box["text"], "This isn't a bitmap file!")
+        self.assertEqual(box["buttons"], "1")
+        self.assert_error_box(self.lum.message_box(), "no valid Bitmap!")
+        self.assert_exits_cleanly()
+
+    def test_ini_and_skin_both_fail(self):
+        # The window is already destroyed when the skin fails, and a box
+        # after that is not shown: exactly the first message, then the end.
+        self.write_skin_folder(ini=None, skin=None)
+        self.start(expect_ended=True)
+        self.assert_error_box(self.lum.message_box(), "no valid ini file!")
+        self.assert_exits_cleanly()
+
+
+class HostileBitmaps(LumCase):
+    def test_lying_bitmaps_are_rejected_without_crash_or_hang(self):
+        for name, skin in skinfiles.hostile_bitmaps().items():
+            with self.subTest(name):
+                self.write_skin_folder(skin=skin)
+                self.start(expect_ended=True)
+                self.assert_error_box(self.lum.message_box(), "no valid Bitmap!")
+                self.assert_exits_cleanly()
+
+
+class IniFormats(LumCase):
+    def test_awkward_ini_still_gives_the_hotspots_its_lines_describe(self):
+        lines = [b"low.wav\t10,10 ,40\t30\r\n",             # slot 0: tabs, commas, CR LF
+                 b"y" * 300 + b"\r\n",                      # slots 1 and 2: read in two pieces
+                 b"high.wav 30 10 60\x00 30\r\n"]            # slot 3: the 0 byte ends its fields
+        lines += [b"filler.wav 0 0 1 1\r\n"] * 27             # slots 4 to 30
+        lines += [b"MIN,70,5,90,20\r\n",                     # slot 31, the last one stored
+                  b"EXIT 70 40 90 60\r\n"]                   # a 33rd line: ignored
+        self.write_skin_folder(ini=b"".join(lines))
+        self.start_shown()
+        sound = capture_sound(1.0, lambda: click(*screen(20, 20)))
+        self.assertGreater(tone_level(sound, LOW), HEARD)
+        # high.wav lost its bottom edge to the 0 byte: a press there drags.
+        drag([screen(50, 20), screen(53, 21)])
+        self.assert_rect(53, 51)
+        # The ignored EXIT line leaves a press there a drag too.
+        drag([(53 + 80, 51 + 50), (50 + 80, 50 + 50)])
+        self.assert_rect(50, 50)
+        self.assertTrue(self.lum.running())
+        click(*screen(80, 12))
+        self.assertEqual(self.lum.wait_window("iconic", timeout=5)["iconic"], "1")
+
+
+if __name__ == "__main__":
+    lumdriver.require_session()
+    unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[1:])

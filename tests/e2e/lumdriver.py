@@ -1,0 +1,235 @@
+"""Drives the real lum.exe under Wine as a person would: starts it in a skin
+folder, presses and drags with the pointer (xdotool), types keys, looks at the
+screen (ImageMagick's import), records the null sink (parec) and asks the
+Win32 probe about the window and message boxes.
+
+Runs inside a session from scripts/lib/wine-session.sh (DISPLAY, WINEPREFIX,
+PULSE_SERVER and LUM_SOUND_MONITOR set); LUM_EXE and LUM_PROBE name the two
+programs. Every wait is bounded: a hang is reported as a failure, never waited
+out."""
+
+import math
+import os
+import struct
+import subprocess
+import tempfile
+import time
+import zlib
+
+WINDOW_WAIT = 15.0
+EXIT_WAIT = 10.0
+# Time for an X event to reach the program and the program's answer to reach
+# the X server; there is no event to wait for in between.
+SETTLE = 0.3
+
+
+class DriverError(AssertionError):
+    pass
+
+
+def require_session():
+    missing = [name for name in ("DISPLAY", "WINEPREFIX", "PULSE_SERVER", "LUM_SOUND_MONITOR",
+                                 "LUM_EXE", "LUM_PROBE") if not os.environ.get(name)]
+    if missing:
+        raise DriverError("no Wine session (missing %s): run scripts/test, or source "
+                          "scripts/lib/wine-session.sh and call session_start" % ", ".join(missing))
+
+
+def run(command, timeout, **options):
+    try:
+        return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=timeout, text=True, **options)
+    except subprocess.TimeoutExpired:
+        raise DriverError("%s did not finish within %s s" % (" ".join(command), timeout))
+
+
+def probe(*arguments, timeout=30.0):
+    """Runs the probe; returns its key=value lines as a dict, with its exit
+    code under "rc"."""
+    # Into a file, not a pipe: the first Wine process of a session starts
+    # Wine's own background processes, which inherit its output and would keep
+    # a pipe open long after the probe has ended.
+    with tempfile.TemporaryFile() as output:
+        command = ["wine", os.environ["LUM_PROBE"]] + [str(a) for a in arguments]
+        try:
+            code = subprocess.run(command, stdout=output, stderr=subprocess.DEVNULL, timeout=timeout).returncode
+        except subprocess.TimeoutExpired:
+            raise DriverError("%s did not finish within %s s" % (" ".join(command), timeout))
+        output.seek(0)
+        text = output.read().decode(errors="replace")
+    values = {"rc": code}
+    for line in text.splitlines():
+        key, _, value = line.strip().partition("=")
+        if key:
+            values[key] = value
+    return values
+
+
+class Lum:
+    """One running lum.exe, started in `folder`."""
+
+    def __init__(self, folder):
+        self.folder = str(folder)
+        self.process = subprocess.Popen(["wine", os.environ["LUM_EXE"]], cwd=self.folder,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.window = None
+
+    def wait_window(self, condition="visible", timeout=WINDOW_WAIT):
+        state = probe("wait-window", timeout, condition, timeout=timeout + 20)
+        if state["rc"] != 0:
+            raise DriverError("the lum window did not become %s within %s s: %s"
+                              % (condition, timeout, state))
+        self.window = state
+        return state
+
+    def state(self):
+        return probe("state")
+
+    def rect(self):
+        state = self.state()
+        if state.get("found") != "1":
+            raise DriverError("the lum window is gone")
+        return tuple(int(state[k]) for k in ("left", "top", "right", "bottom"))
+
+    def message_box(self, timeout=WINDOW_WAIT, press=True):
+        """The next message box of the program; presses OK unless told not to."""
+        box = probe("message-box", timeout, *([] if press else ["keep"]), timeout=timeout + 30)
+        if box.get("found") != "1":
+            raise DriverError("no message box within %s s" % timeout)
+        if press and box.get("closed") != "1":
+            raise DriverError("the message box did not close after OK: %s" % box)
+        return box
+
+    def focus(self):
+        """Gives the window the X focus: without a window manager a click does not."""
+        xid = (self.window or self.wait_window())["xid"]
+        run(["xdotool", "windowfocus", xid], 10)
+        time.sleep(SETTLE)
+
+    def key(self, *names):
+        self.focus()
+        run(["xdotool", "key", "--delay", "50"] + list(names), 10)
+        time.sleep(SETTLE)
+
+    def exit_code(self, timeout=EXIT_WAIT):
+        """Waits for the program to end and gives its exit code (as Wine passes it on)."""
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise DriverError("lum.exe still runs %s s later" % timeout)
+
+    def running(self):
+        return self.process.poll() is None
+
+    def stop(self):
+        """Ends the program if it still runs and waits until its window is
+        gone, so that the next program starts on a clean screen."""
+        if self.running():
+            self.process.kill()
+            self.process.wait(10)
+        probe("wait-window", 10, "gone")
+
+
+def start_lum(folder):
+    require_session()
+    return Lum(folder)
+
+
+def click(x, y):
+    """A left press and release at screen position (x, y)."""
+    run(["xdotool", "mousemove", str(x), str(y), "click", "1"], 10)
+    time.sleep(SETTLE)
+
+
+def drag(points):
+    """Presses at the first screen point, moves through the others and releases at the last."""
+    (x, y), rest = points[0], points[1:]
+    command = ["xdotool", "mousemove", str(x), str(y), "mousedown", "1"]
+    for x, y in rest:
+        command += ["sleep", "0.05", "mousemove", str(x), str(y)]
+    command += ["sleep", "0.05", "mouseup", "1"]
+    run(command, 20)
+    time.sleep(SETTLE)
+
+
+def move_pointer(x, y):
+    run(["xdotool", "mousemove", str(x), str(y)], 10)
+    time.sleep(SETTLE)
+
+
+def screenshot(left, top, width, height):
+    """The screen's pixels in that rectangle, rows top to bottom of (r, g, b)."""
+    result = subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (width, height, left, top),
+                             "-depth", "8", "ppm:-"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            timeout=30)
+    if result.returncode != 0:
+        raise DriverError("import failed: %s" % result.stderr.decode(errors="replace"))
+    return parse_ppm(result.stdout)
+
+
+def parse_ppm(data):
+    fields = []
+    position = 0
+    while len(fields) < 4:
+        while data[position:position + 1].isspace():
+            position += 1
+        end = position
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[position:end])
+        position = end
+    position += 1
+    width, height, maximum = int(fields[1]), int(fields[2]), int(fields[3])
+    if fields[0] != b"P6" or maximum != 255:
+        raise DriverError("unexpected screenshot format %r" % fields)
+    pixels = data[position:position + 3 * width * height]
+    return [[tuple(pixels[3 * (y * width + x):3 * (y * width + x) + 3]) for x in range(width)]
+            for y in range(height)]
+
+
+def save_png(pixels, path):
+    """Writes a screenshot as PNG, for a person to look at after a failure."""
+    height, width = len(pixels), len(pixels[0])
+    raw = b"".join(b"\0" + b"".join(bytes(p) for p in row) for row in pixels)
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                  + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+RATE = 22050
+
+
+def capture_sound(seconds, action=None, lead=0.3):
+    """Records the null sink's monitor for `seconds`; `action` runs `lead`
+    seconds after the recording started. Gives mono 16-bit samples."""
+    recorder = subprocess.Popen(
+        ["parec", "--device=" + os.environ["LUM_SOUND_MONITOR"], "--format=s16le", "--rate=%d" % RATE,
+         "--channels=1", "--raw", "--latency-msec=20"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(lead)
+        if action:
+            action()
+        time.sleep(max(0.0, seconds - lead))
+    finally:
+        recorder.terminate()
+        data, _ = recorder.communicate(timeout=10)
+    count = len(data) // 2
+    return struct.unpack("<%dh" % count, data[:2 * count])
+
+
+def tone_level(samples, frequency):
+    """The strongest amplitude of `frequency` over 50 ms blocks (Goertzel)."""
+    block = RATE // 20
+    coefficient = 2 * math.cos(2 * math.pi * frequency / RATE)
+    strongest = 0.0
+    for start in range(0, len(samples) - block + 1, block):
+        previous = before = 0.0
+        for sample in samples[start:start + block]:
+            previous, before = sample + coefficient * previous - before, previous
+        power = previous * previous + before * before - coefficient * previous * before
+        strongest = max(strongest, 2 * math.sqrt(max(power, 0.0)) / block)
+    return strongest

@@ -1,0 +1,132 @@
+#include "RecordingDesktopCalls.h"
+#include "SkinImage.h"
+#include "SkinWindow.h"
+#include "WindowTestSupport.h"
+
+namespace {
+
+const char kValidIni[] = "ding.wav 10 10 60 40\n";
+
+void ExpectErrorBox(const ShownBox& box, HWND owner, const char* text)
+{
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.title, "Error");
+    EXPECT_EQ(box.style, 0x30u) << "got style " << box.style << ", expected MB_ICONEXCLAMATION";
+    EXPECT_EQ(box.owner, owner);
+}
+
+class CreationTest : public SkinWindowTest {};
+
+TEST_F(CreationTest, ValidFilesShowATopMostFramelessWindowWithoutAMessage)
+{
+    WriteFile("lum.ini", kValidIni);
+    WriteFile("lum.bmp", MakePlainSkinFile(71, 33, 0x336699));
+    ASSERT_NE(CreateWindowNow(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(window));
+    RECT place = WindowPlace();
+    EXPECT_EQ(place.left, 50);
+    EXPECT_EQ(place.top, 50);
+    EXPECT_EQ(place.right - place.left, 71);
+    EXPECT_EQ(place.bottom - place.top, 33);
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME));
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(shownBoxes.empty());
+}
+
+TEST_F(CreationTest, MissingIniIsReportedAndEndsTheProgramBeforeTheWindowIsSeen)
+{
+    WriteFile("lum.bmp", MakePlainSkinFile(8, 8, 0x336699));
+    CreateWindowNow();
+    ASSERT_EQ(shownBoxes.size(), 1u);
+    ExpectErrorBox(shownBoxes[0], window, "no valid ini file!");
+    EXPECT_FALSE(IsWindow(window));
+    WPARAM code = 99;
+    ASSERT_TRUE(TakeQuitMessage(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(CreationTest, EightBitSkinIsReportedAndEndsTheProgram)
+{
+    WriteFile("lum.ini", kValidIni);
+    std::string eightBit = MakePlainSkinFile(4, 4, 0);
+    eightBit[28] = 8;
+    WriteFile("lum.bmp", eightBit);
+    CreateWindowNow();
+    ASSERT_EQ(shownBoxes.size(), 1u);
+    ExpectErrorBox(shownBoxes[0], window, "no valid Bitmap!");
+    EXPECT_FALSE(IsWindow(window));
+    WPARAM code = 99;
+    EXPECT_TRUE(TakeQuitMessage(&code));
+}
+
+// The reader's own message goes through ShowMessage: the same box as the
+// window's, while the window still exists.
+TEST_F(CreationTest, TextFileAsSkinShowsTheReadersMessageThenTheSkinMessage)
+{
+    WriteFile("lum.ini", kValidIni);
+    WriteFile("lum.bmp", "just some words\r\n");
+    CreateWindowNow();
+    ASSERT_EQ(shownBoxes.size(), 2u);
+    ExpectErrorBox(shownBoxes[0], window, "This isn't a bitmap file!");
+    ExpectErrorBox(shownBoxes[1], window, "no valid Bitmap!");
+}
+
+// Once the ini failure has destroyed the window, nothing more is shown: the
+// person sees "no valid ini file!" alone and the program ends.
+TEST_F(CreationTest, WhenBothFilesFailOnlyTheIniMessageIsShown)
+{
+    WriteFile("lum.bmp", "just some words\r\n");
+    CreateWindowNow();
+    ASSERT_EQ(shownBoxes.size(), 1u);
+    EXPECT_EQ(shownBoxes[0].text, "no valid ini file!");
+    EXPECT_FALSE(IsWindow(window));
+    WPARAM code = 99;
+    ASSERT_TRUE(TakeQuitMessage(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(CreationTest, WhenBothFilesAreMissingOnlyTheIniMessageIsShown)
+{
+    CreateWindowNow();
+    ASSERT_EQ(shownBoxes.size(), 1u);
+    EXPECT_EQ(shownBoxes[0].text, "no valid ini file!");
+}
+
+class KeyTest : public SkinWindowTest {
+protected:
+    void SetUp() override
+    {
+        SkinWindowTest::SetUp();
+        WriteFile("lum.ini", kValidIni);
+        WriteFile("lum.bmp", MakePlainSkinFile(20, 10, 0x808080));
+        ASSERT_NE(CreateWindowNow(), nullptr);
+    }
+};
+
+TEST_F(KeyTest, CharactersOtherThanEscapeDoNothing)
+{
+    for (WPARAM character : {WPARAM('q'), WPARAM('\r'), WPARAM(' '), WPARAM(26), WPARAM(28)})
+        Send(WM_CHAR, character, 1);
+    EXPECT_TRUE(IsWindow(window));
+    WPARAM code;
+    EXPECT_FALSE(TakeQuitMessage(&code));
+    EXPECT_NE(SkinImage.mask, nullptr);
+}
+
+TEST_F(KeyTest, EscapeDestroysTheWindowWhichReleasesTheMaskAndPostsQuitZero)
+{
+    HGLOBAL maskMemory = GlobalHandle(SkinImage.mask);
+    ASSERT_NE(maskMemory, nullptr);
+    Send(WM_CHAR, 27, 1);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(SkinImage.mask, nullptr);
+    EXPECT_EQ(GlobalFlags(maskMemory), UINT(GMEM_INVALID_HANDLE)) << "the mask was not given back";
+    WPARAM code = 99;
+    ASSERT_TRUE(TakeQuitMessage(&code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(shownBoxes.empty());
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+#include "RecordingDesktopCalls.h"
+
+#include "DesktopCalls.h"
+
+std::vector<ShownBox> shownBoxes;
+std::vector<StartedSound> startedSounds;
+int soundServiceAnswer = 1;
+
+int ShowMessageBox(HWND owner, const char* text, const char* title, UINT style)
+{
+    shownBoxes.push_back({owner, text, title, style});
+    return IDOK;
+}
+
+int StartSound(const char* name, HMODULE module, DWORD flags)
+{
+    startedSounds.push_back({name, module, flags});
+    return soundServiceAnswer;
+}
+
+void ResetDesktopCalls()
+{
+    shownBoxes.clear();
+    startedSounds.clear();
+    soundServiceAnswer = 1;
+}

@@ -1,0 +1,127 @@
+#include "WindowTestSupport.h"
+
+#include "HotspotTable.h"
+#include "LockedBlock.h"
+#include "RecordingDesktopCalls.h"
+#include "SkinImage.h"
+#include "SkinWindow.h"
+
+#include <cstdio>
+
+static void PutLittleEndian(std::string& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; i++)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+std::string MakeSkinFile(int32_t width, int32_t height, const std::vector<uint32_t>& topRowFirst)
+{
+    std::string pixels;
+    for (int32_t row = height - 1; row >= 0; row--) {
+        for (int32_t x = 0; x < width; x++)
+            PutLittleEndian(pixels, topRowFirst[row * width + x], 3);
+        pixels.append(static_cast<size_t>(width % 4), '\0');
+    }
+    std::string file = "BM";
+    PutLittleEndian(file, static_cast<uint32_t>(54 + pixels.size()), 4);
+    PutLittleEndian(file, 0, 4);
+    PutLittleEndian(file, 54, 4);
+    PutLittleEndian(file, 40, 4);
+    PutLittleEndian(file, static_cast<uint32_t>(width), 4);
+    PutLittleEndian(file, static_cast<uint32_t>(height), 4);
+    PutLittleEndian(file, 1, 2);
+    PutLittleEndian(file, 24, 2);
+    file.append(24, '\0');
+    return file + pixels;
+}
+
+std::string MakePlainSkinFile(int32_t width, int32_t height, uint32_t colour)
+{
+    return MakeSkinFile(width, height, std::vector<uint32_t>(width * height, colour));
+}
+
+static void ResetProgramRecords()
+{
+    delete SkinImage.image;
+    ReleaseLockedBlock(SkinImage.mask);
+    SkinImage = SkinImageRecord();
+    HotspotTable = HotspotTableRecord();
+    DragState = DragStateRecord();
+    SkinWindow = SkinWindowRecord();
+    ResetDesktopCalls();
+}
+
+void SkinWindowTest::SetUp()
+{
+    static int classRegistered = RegisterSkinWindowClass(GetModuleHandleA(nullptr));
+    ASSERT_EQ(classRegistered, 1);
+    char path[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryA(sizeof path, path), 0u);
+    previous = path;
+    ASSERT_NE(GetTempPathA(sizeof path, path), 0u);
+    static int serial = 0;
+    folder = std::string(path) + "lum-window-" + std::to_string(GetCurrentProcessId()) + "-" +
+             std::to_string(++serial);
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    ResetProgramRecords();
+}
+
+void SkinWindowTest::TearDown()
+{
+    if (window && IsWindow(window))
+        DestroyWindow(window);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    ResetProgramRecords();
+    SetCurrentDirectoryA(previous.c_str());
+    for (const std::string& name : written)
+        DeleteFileA((folder + "\\" + name).c_str());
+    EXPECT_TRUE(RemoveDirectoryA(folder.c_str())) << folder;
+}
+
+void SkinWindowTest::WriteFile(const char* name, const std::string& bytes)
+{
+    FILE* out = std::fopen(name, "wb");
+    ASSERT_NE(out, nullptr) << name;
+    written.push_back(name);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), out), bytes.size());
+    ASSERT_EQ(std::fclose(out), 0);
+}
+
+HWND SkinWindowTest::CreateWindowNow()
+{
+    window = CreateSkinWindow(GetModuleHandleA(nullptr));
+    // A failed load destroys the window inside its creation, so the handle
+    // the boxes were owned by is the only trace of it.
+    if (!window)
+        window = SkinWindow.handle;
+    return window;
+}
+
+void SkinWindowTest::Send(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    EXPECT_EQ(SkinWindowProc(window, message, wParam, lParam), 0) << "message " << message;
+}
+
+LPARAM SkinWindowTest::PointerAt(int x, int y)
+{
+    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
+
+RECT SkinWindowTest::WindowPlace()
+{
+    RECT place = {};
+    GetWindowRect(window, &place);
+    return place;
+}
+
+int SkinWindowTest::TakeQuitMessage(WPARAM* code)
+{
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        return 0;
+    *code = message.wParam;
+    return 1;
+}
