@@ -57,9 +57,9 @@ int RunSkinWindow(HINSTANCE instance)
     return RunMessageLoop();
 }
 
-// A box owned by a destroyed window shows nothing on Windows and flashes by on
-// Wine once the quit message is posted, so after a load failure has destroyed
-// the window no further message is shown, on every platform alike.
+// Once a load failure has destroyed the window, a box it owns would show
+// nothing on Wine and cannot be relied on elsewhere, and the quit message is
+// already posted: so no further message is shown, on every platform alike.
 static void ShowError(HWND window, const char* text)
 {
     if (!IsWindow(window))
