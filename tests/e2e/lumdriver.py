@@ -45,19 +45,34 @@ def run(command, timeout, **options):
 
 def probe(*arguments, timeout=30.0):
     """Runs the probe; returns its key=value lines as a dict, with its exit
-    code under "rc"."""
+    code under "rc". A probe that printed nothing never got to run (now and
+    then Wine fails to start a program right after another one ended): it is
+    tried again, twice at most."""
+    for _ in range(3):
+        values = run_probe(arguments, timeout)
+        if "found" in values:
+            return values
+        time.sleep(0.5)
+    raise DriverError("the probe printed nothing three times: %s" % values)
+
+
+def run_probe(arguments, timeout):
     # Into a file, not a pipe: the first Wine process of a session starts
     # Wine's own background processes, which inherit its output and would keep
     # a pipe open long after the probe has ended.
-    with tempfile.TemporaryFile() as output:
+    with tempfile.TemporaryFile() as output, tempfile.TemporaryFile() as errors:
         command = ["wine", os.environ["LUM_PROBE"]] + [str(a) for a in arguments]
         try:
-            code = subprocess.run(command, stdout=output, stderr=subprocess.DEVNULL, timeout=timeout).returncode
+            code = subprocess.run(command, stdout=output, stderr=errors, timeout=timeout).returncode
         except subprocess.TimeoutExpired:
             raise DriverError("%s did not finish within %s s" % (" ".join(command), timeout))
         output.seek(0)
+        errors.seek(0)
         text = output.read().decode(errors="replace")
+        complaint = errors.read().decode(errors="replace").strip()
     values = {"rc": code}
+    if complaint:
+        values["stderr"] = complaint[-300:]
     for line in text.splitlines():
         key, _, value = line.strip().partition("=")
         if key:
@@ -77,8 +92,9 @@ class Lum:
     def wait_window(self, condition="visible", timeout=WINDOW_WAIT):
         state = probe("wait-window", timeout, condition, timeout=timeout + 20)
         if state["rc"] != 0:
-            raise DriverError("the lum window did not become %s within %s s: %s"
-                              % (condition, timeout, state))
+            ended = "" if self.running() else "; lum.exe ended with code %s" % self.process.returncode
+            raise DriverError("the lum window did not become %s within %s s: %s%s"
+                              % (condition, timeout, state, ended))
         self.window = state
         return state
 
@@ -126,8 +142,13 @@ class Lum:
         gone, so that the next program starts on a clean screen."""
         if self.running():
             self.process.kill()
-            self.process.wait(10)
-        probe("wait-window", 10, "gone")
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                raise DriverError("lum.exe did not end when killed")
+        state = probe("wait-window", 10, "gone")
+        if state["rc"] != 0:
+            raise DriverError("the lum window outlived its program: %s" % state)
 
 
 def start_lum(folder):
