@@ -1,0 +1,235 @@
+// Writes the seed corpora: usable skins and hotspot files of the shapes the
+// program meets, and the hostile ones it must refuse cleanly.
+// Usage: lum_fuzz_seeds <hotspot-folder> <skin-folder>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string folderOut;
+int seedCount;
+
+void WriteSeed(const std::string& name, const std::string& bytes)
+{
+    std::ofstream out(folderOut + "/" + name, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.good()) {
+        std::fprintf(stderr, "lum_fuzz_seeds: cannot write %s/%s\n", folderOut.c_str(), name.c_str());
+        std::exit(1);
+    }
+    seedCount++;
+}
+
+void PutLittleEndian(std::string& out, uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; i++)
+        out.push_back(i < 8 ? static_cast<char>((value >> (8 * i)) & 0xFF) : '\0');
+}
+
+struct Skin {
+    int32_t width = 1;
+    int32_t height = 1;
+    uint16_t bitCount = 24;
+    uint32_t headerSize = 40;
+    uint32_t clrUsed = 0;
+    uint32_t colorEntries = 0;
+    std::string pixels;
+};
+
+std::string SkinFile(const Skin& skin)
+{
+    std::string info;
+    PutLittleEndian(info, skin.headerSize, 4);
+    PutLittleEndian(info, static_cast<uint32_t>(skin.width), 4);
+    PutLittleEndian(info, static_cast<uint32_t>(skin.height), 4);
+    PutLittleEndian(info, 1, 2);
+    PutLittleEndian(info, skin.bitCount, 2);
+    PutLittleEndian(info, 0, 16);
+    PutLittleEndian(info, skin.clrUsed, 4);
+    PutLittleEndian(info, 0, 4);
+    if (skin.headerSize > 40 && skin.headerSize < 4096)
+        info.append(skin.headerSize - 40, '\0');
+    for (uint32_t i = 0; i < skin.colorEntries; i++)
+        PutLittleEndian(info, 0x00402010u * (i + 1), 4);
+    info += skin.pixels;
+    std::string file = "BM";
+    PutLittleEndian(file, 14 + info.size(), 4);
+    PutLittleEndian(file, 0, 4);
+    PutLittleEndian(file, 14 + 40 + 4 * uint64_t(skin.colorEntries), 4);
+    return file + info;
+}
+
+// A pixel array of bytesPerPixel-byte pixels, rows padded to 4 bytes, with
+// key-colour pixels (blue 255, green 0, red 255) on a diagonal pattern.
+std::string Pixels(int32_t width, int32_t height, int bytesPerPixel)
+{
+    std::string out;
+    for (int32_t y = 0; y < height; y++) {
+        std::string row;
+        for (int32_t x = 0; x < width; x++) {
+            bool key = (x + y) % 3 == 0;
+            row += key ? std::string("\xFF\x00\xFF", 3) : std::string{char(x * 40), char(y * 50), char(90)};
+            if (bytesPerPixel == 4)
+                row.push_back('\0');
+        }
+        while (row.size() % 4 != 0)
+            row.push_back('\x33');
+        out += row;
+    }
+    return out;
+}
+
+void WriteSkinSeeds()
+{
+    for (int32_t width = 1; width <= 9; width++)
+        for (int32_t height : {1, 2, 3}) {
+            Skin skin;
+            skin.width = width;
+            skin.height = height;
+            skin.pixels = Pixels(width, height, 3);
+            WriteSeed("skin-" + std::to_string(width) + "x" + std::to_string(height) + ".bmp", SkinFile(skin));
+        }
+    Skin nearKey;
+    nearKey.width = 2;
+    nearKey.pixels = std::string("\xFF\x01\xFF\xFF\x00\xFF\0\0", 8);
+    WriteSeed("near-key.bmp", SkinFile(nearKey));
+
+    for (uint32_t headerSize : {108u, 124u}) {
+        Skin large;
+        large.width = 3;
+        large.height = 2;
+        large.headerSize = headerSize;
+        large.pixels = Pixels(3, 2, 3);
+        WriteSeed("header-" + std::to_string(headerSize) + ".bmp", SkinFile(large));
+    }
+    Skin table;
+    table.width = 2;
+    table.height = 2;
+    table.clrUsed = 16;
+    table.colorEntries = 16;
+    table.pixels = Pixels(2, 2, 3);
+    WriteSeed("colour-table-24.bmp", SkinFile(table));
+
+    Skin eight;
+    eight.width = 4;
+    eight.height = 2;
+    eight.bitCount = 8;
+    eight.colorEntries = 256;
+    eight.pixels = std::string(8, '\x05');
+    WriteSeed("eight-bit.bmp", SkinFile(eight));
+    Skin eightFew = eight;
+    eightFew.clrUsed = 2;
+    eightFew.colorEntries = 2;
+    WriteSeed("eight-bit-two-colours.bmp", SkinFile(eightFew));
+    for (uint16_t bits : {1, 4}) {
+        Skin low;
+        low.bitCount = bits;
+        low.colorEntries = bits == 1 ? 2 : 16;
+        low.pixels = std::string(4, '\x0F');
+        WriteSeed("bits-" + std::to_string(bits) + ".bmp", SkinFile(low));
+    }
+    Skin wide;
+    wide.width = 3;
+    wide.height = 2;
+    wide.bitCount = 32;
+    wide.pixels = Pixels(3, 2, 4);
+    WriteSeed("thirty-two-bit.bmp", SkinFile(wide));
+
+    Skin topDown;
+    topDown.width = 2;
+    topDown.height = -2;
+    topDown.pixels = Pixels(2, 2, 3);
+    WriteSeed("top-down.bmp", SkinFile(topDown));
+
+    // Hostile: sizes, tables and headers that point outside the file.
+    Skin hostile;
+    hostile.pixels = std::string(16, '\0');
+    hostile.width = 0x40000000;
+    WriteSeed("width-2-30.bmp", SkinFile(hostile));
+    hostile.width = 4000;
+    hostile.height = 4000;
+    WriteSeed("4000x4000-no-pixels.bmp", SkinFile(hostile));
+    hostile.width = 0x7FFFFFFF;
+    hostile.height = 0x7FFFFFFF;
+    WriteSeed("largest-size.bmp", SkinFile(hostile));
+    hostile.width = 1;
+    hostile.height = 1;
+    hostile.clrUsed = 0xFFFFFFFF;
+    WriteSeed("colours-ffffffff.bmp", SkinFile(hostile));
+    hostile.clrUsed = 0;
+    hostile.headerSize = 0xFFFFFFFF;
+    WriteSeed("header-ffffffff.bmp", SkinFile(hostile));
+    hostile.headerSize = 12;
+    WriteSeed("core-header-size.bmp", SkinFile(hostile));
+
+    Skin shortPixels;
+    shortPixels.width = 3;
+    shortPixels.height = 2;
+    shortPixels.pixels = std::string(23, '\0');
+    WriteSeed("pixels-one-short.bmp", SkinFile(shortPixels));
+    std::string good = SkinFile(table);
+    WriteSeed("signature-only.bmp", "BM");
+    WriteSeed("file-header-only.bmp", good.substr(0, 14));
+    WriteSeed("info-header-short.bmp", good.substr(0, 14 + 39));
+    WriteSeed("text.bmp", "ding.wav 10 10 60 40\n");
+    WriteSeed("empty.bmp", "");
+}
+
+std::string Lines(const std::string& line, int count)
+{
+    std::string out;
+    for (int i = 0; i < count; i++)
+        out += line;
+    return out;
+}
+
+void WriteHotspotSeeds()
+{
+    const std::string board = "ding.wav 10 10 60 40\nEXIT,180,0,200,20\nMIN\t160\t0\t180\t20\n";
+    WriteSeed("board.ini", board);
+    std::string crlf;
+    for (char c : board)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    WriteSeed("board-crlf.ini", crlf);
+    WriteSeed("no-final-newline.ini", "ding.wav 10 10 60 40\nEXIT 0 0 20 20");
+    WriteSeed("separators.ini", "  EXIT ,, 0 0 20 20 \t,\n\n,,,\nding.wav 10 10 60\nmin 0 0 50 50\n");
+    WriteSeed("numbers.ini", "a +12px -7 4294967306 2147483648\nb -2147483648 x 0012 -0\n");
+    WriteSeed("overlap.ini", "first 0 0 100 100\nsecond 50 50 150 150\nedge 10 10 10 40\n");
+    WriteSeed("lone-cr.ini", "a\r1 2 3 4\rb 5 6 7 8\r\n\r");
+    WriteSeed("end-of-text.ini", "ding.wav 1 1 9 9\n\x1A" "EXIT 0 0 20 20\n");
+    WriteSeed("zero-byte.ini", std::string("ding.wav 1 1 9 9\0 EXIT 0 0 20 20\n", 34) + "MIN 2 2 8 8\n");
+    WriteSeed("line-249.ini", std::string(249, 'w') + "\nEXIT 0 0 20 20\n");
+    WriteSeed("line-249-last.ini", std::string(249, 'w'));
+    WriteSeed("line-250.ini", std::string(250, 'w') + "\n");
+    WriteSeed("line-300.ini", "ding.wav 10 10 60 40" + std::string(276, ' ') + "tail\n");
+    WriteSeed("long-name.ini", std::string(245, 'n') + " 1 2 3 4\n");
+    WriteSeed("crlf-at-249.ini", std::string(248, 'x') + "\r\nEXIT 0 0 5 5\r\n");
+    WriteSeed("forty-lines.ini", Lines("s.wav 0 0 10 10\n", 40));
+    // The reader takes the file in 32 KiB chunks: CR LF and a lone CR across the seam.
+    std::string seam = Lines(std::string(99, 'a') + "\n", 327) + std::string(67, 'b');
+    WriteSeed("crlf-across-chunks.ini", seam + "\r\nEXIT 0 0 20 20\r\n");
+    WriteSeed("cr-across-chunks.ini", seam + "\rEXIT 0 0 20 20\r\n");
+    WriteSeed("many-lines.ini", Lines("s.wav,1,1,9,9\r\n", 1000));
+    WriteSeed("empty-lines.ini", Lines("\n", 50));
+    WriteSeed("empty.ini", "");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: lum_fuzz_seeds <hotspot-folder> <skin-folder>\n");
+        return 2;
+    }
+    folderOut = argv[1];
+    WriteHotspotSeeds();
+    folderOut = argv[2];
+    WriteSkinSeeds();
+    std::printf("lum_fuzz_seeds: %d seeds\n", seedCount);
+    return 0;
+}
