@@ -1,10 +1,15 @@
 #include "FileReader.h"
 
+#include "PlatformFaults.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+PlatformFaultsRecord PlatformFaults;
 
 static int DescriptorOf(FileReader* file)
 {
@@ -16,6 +21,8 @@ static int DescriptorOf(FileReader* file)
 // O_NONBLOCK keeps a FIFO from stalling the open itself.
 int OpenFileReader(const char* name, FileSharing, FileReader* file)
 {
+    if (PlatformFaults.failOpen)
+        return 0;
     int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return 0;
@@ -29,10 +36,33 @@ int OpenFileReader(const char* name, FileSharing, FileReader* file)
     return 1;
 }
 
+// Shortens a read as the fault record asks: to readLimit bytes, to the bytes
+// before cutAt, and to the bytes before failReadAt, so that the read reaching
+// that byte fails. -1 when this read is the one to fail.
+static int64_t FaultedReadSize(FileReader* file, uint32_t byteCount)
+{
+    uint64_t size = byteCount;
+    if (PlatformFaults.readLimit)
+        size = std::min<uint64_t>(size, PlatformFaults.readLimit);
+    if (!PlatformFaults.failRead && !PlatformFaults.cutFile)
+        return static_cast<int64_t>(size);
+    uint64_t at = static_cast<uint64_t>(lseek(DescriptorOf(file), 0, SEEK_CUR));
+    if (PlatformFaults.cutFile)
+        size = PlatformFaults.cutAt > at ? std::min(size, PlatformFaults.cutAt - at) : 0;
+    if (!PlatformFaults.failRead || PlatformFaults.failReadAt < at)
+        return static_cast<int64_t>(size);
+    if (PlatformFaults.failReadAt == at)
+        return -1;
+    return static_cast<int64_t>(std::min(size, PlatformFaults.failReadAt - at));
+}
+
 int64_t ReadFileBytes(FileReader* file, void* buffer, uint32_t byteCount)
 {
+    int64_t size = FaultedReadSize(file, byteCount);
+    if (size < 0)
+        return -1;
     for (;;) {
-        ssize_t got = read(DescriptorOf(file), buffer, byteCount);
+        ssize_t got = read(DescriptorOf(file), buffer, static_cast<size_t>(size));
         if (got >= 0)
             return got;
         if (errno != EINTR)
@@ -43,7 +73,7 @@ int64_t ReadFileBytes(FileReader* file, void* buffer, uint32_t byteCount)
 int GetFileLength(FileReader* file, uint64_t* length)
 {
     struct stat info;
-    if (fstat(DescriptorOf(file), &info) != 0 || info.st_size < 0)
+    if (PlatformFaults.failLength || fstat(DescriptorOf(file), &info) != 0 || info.st_size < 0)
         return 0;
     *length = static_cast<uint64_t>(info.st_size);
     return 1;
