@@ -4,8 +4,8 @@
 // inputs are written to a temporary folder at start and removed at the end;
 // every file is read from the page cache, as at a program's second start.
 #include "HotspotTable.h"
-#include "LockedBlock.h"
 #include "SkinImage.h"
+#include "Startup.h"
 
 #include <benchmark/benchmark.h>
 
@@ -149,9 +149,7 @@ void BuildSkinFromFile(benchmark::State& state)
             break;
         }
         benchmark::DoNotOptimize(SkinImage.mask);
-        delete SkinImage.image;
-        ReleaseLockedBlock(SkinImage.mask);
-        SkinImage = SkinImageRecord();
+        ResetSkinModel();
     }
     state.SetBytesProcessed(state.iterations() * FileBytes(kSkinFileName));
 }
@@ -185,7 +183,6 @@ void LoadHotspotsFromFile(benchmark::State& state)
 {
     EnterFolder(state, HotspotFolder(state.range(0)));
     for (auto _ : state) {
-        HotspotTable = HotspotTableRecord();
         if (!LoadHotspotFile()) {
             state.SkipWithError("LoadHotspotFile failed");
             break;

@@ -1,8 +1,11 @@
 // Arbitrary bytes as "lum.ini": the table must match what a plain reading of
-// the whole input in memory gives (so the chunked reader's seams show), stay
-// within its bounds, and every lookup around its rectangles must answer with a
-// slot that really contains the point.
-#include "FuzzFolder.h"
+// the whole input gives, even when the bytes reach the reader in two parts,
+// stay within its bounds, and every lookup around its rectangles must answer
+// with a slot that really contains the point. The pieces must cover the text
+// without gap, and the who-acts map must give FindHotspot's answer at every
+// pixel of a small skin.
+#include "FuzzSupport.h"
+#include "HotspotMap.h"
 #include "HotspotTable.h"
 
 #include <cstdint>
@@ -116,15 +119,55 @@ static void ProbeAroundRectangles()
     }
 }
 
+static void KeepPiece(const HotspotPiece* piece, void* pieces)
+{
+    static_cast<std::vector<HotspotPiece>*>(pieces)->push_back(*piece);
+}
+
+// Pieces follow each other byte for byte; a line's pieces after the first
+// continue it, and the slots are taken in order until the table is full.
+static void CheckPieces(const std::vector<HotspotPiece>& pieces, size_t size)
+{
+    uint64_t at = 0;
+    int line = 1;
+    for (size_t i = 0; i < pieces.size(); i++) {
+        const HotspotPiece& piece = pieces[i];
+        Require(piece.byteStart == at && piece.byteEnd > at && piece.byteEnd <= size, "pieces leave a gap");
+        Require(piece.line == line, "piece on the wrong line");
+        Require(piece.slot == (i < size_t(kMaxHotspots) ? int(i) : kNoHotspot), "piece in the wrong slot");
+        Require(piece.length >= 0 && piece.length < kLineBufferSize, "piece length out of range");
+        Require(piece.continuation == (i > 0 && pieces[i - 1].length == kLineBufferSize - 1 &&
+                                       pieces[i - 1].line == piece.line),
+                "continuation not after a full buffer");
+        at = piece.byteEnd;
+        line = pieces.size() > i + 1 && pieces[i + 1].continuation ? line : line + 1;
+    }
+}
+
+static void CheckMap()
+{
+    const int32_t width = 23, height = 17;
+    int8_t map[width * height];
+    MapHotspots(width, height, map);
+    for (int32_t y = 0; y < height; y++)
+        for (int32_t x = 0; x < width; x++)
+            Require(map[y * width + x] == FindHotspot(x, y), "the map differs from FindHotspot");
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    ResetSkinModel();
-    EnterFuzzFolder();
-    WriteFuzzFile(kHotspotFileName, data, size);
-    Require(LoadHotspotFile() == 1, "an existing lum.ini failed to load");
-    LeaveFuzzFolder();
+    StartInput();
+    std::vector<HotspotPiece> pieces;
+    HotspotTextReader reader;
+    StartHotspotText(&reader, &HotspotTable, KeepPiece, &pieces);
+    size_t cut = size ? data[0] % (size + 1) : 0;
+    if (TakeHotspotBytes(&reader, data, cut))
+        TakeHotspotBytes(&reader, data + cut, size - cut);
+    EndHotspotText(&reader);
     CheckSlots();
     CompareWithPlainReading(data, size);
+    CheckPieces(pieces, size);
     ProbeAroundRectangles();
+    CheckMap();
     return 0;
 }

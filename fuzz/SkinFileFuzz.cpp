@@ -1,7 +1,8 @@
 // Arbitrary bytes as "lum.bmp": the reader and BuildSkin must either reject
-// the file or produce a skin whose pixel array and mask lie inside what was
-// allocated, with the reader's message exactly for files not starting "BM".
-#include "FuzzFolder.h"
+// the file with a reason or produce a skin whose pixel array and mask lie
+// inside what was allocated, with the reader's message exactly for files not
+// starting "BM", and the input itself left as it was.
+#include "FuzzSupport.h"
 #include "SkinImage.h"
 
 #include <cstdint>
@@ -70,11 +71,11 @@ static void CheckSkin(const uint8_t* data)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    ResetSkinModel();
-    EnterFuzzFolder();
-    WriteFuzzFile(kSkinFileName, data, size);
-    int built = BuildSkin();
-    LeaveFuzzFolder();
+    StartInput();
+    LoadFailure failure;
+    int built = BuildSkinFromBytes(data, size, &failure);
+    Require(built == (failure == LoadFailure::None), "a reason for a built skin, or none for a rejected one");
+    Require((failure == LoadFailure::NotBitmap) == (shownMessageCount == 1), "reader message without its reason");
     CheckReader(data, size, built);
     if (built)
         CheckSkin(data);

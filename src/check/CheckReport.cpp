@@ -4,7 +4,12 @@ CheckReportRecord CheckReport;
 
 void AddFinding(int line, FindingLevel level, const char* kind, const std::string& message, int slot)
 {
-    CheckReport.findings.push_back({line, level, kind, message, slot});
+    CheckReport.findings.push_back({line, level, kind, message, slot, std::string()});
+}
+
+void AddLoadFailure(const std::string& message, const char* reason)
+{
+    CheckReport.findings.push_back({0, FindingLevel::Error, "load-fails", message, -1, reason});
 }
 
 int HasProblems()

@@ -13,6 +13,7 @@ struct Finding {
     std::string kind;
     std::string message;
     int slot;       // the slot whose outline it belongs to, or -1
+    std::string reason;  // why a file could not be used, for load-fails only
 };
 
 // What the skin file turned out to be; the fields past `readable` are known
@@ -52,6 +53,9 @@ extern CheckReportRecord CheckReport;
 
 void AddFinding(int line, FindingLevel level, const char* kind, const std::string& message,
                 int slot = -1);
+
+// A load-fails finding for the folder as a whole, with the model's reason word.
+void AddLoadFailure(const std::string& message, const char* reason);
 
 int HasProblems();
 

@@ -43,11 +43,15 @@ static json HotspotsJson()
 static json FindingsJson()
 {
     json out = json::array();
-    for (const Finding& finding : CheckReport.findings)
-        out.push_back({{"line", finding.line},
-                       {"level", LevelWord(finding.level)},
-                       {"kind", finding.kind},
-                       {"message", finding.message}});
+    for (const Finding& finding : CheckReport.findings) {
+        json entry = {{"line", finding.line},
+                      {"level", LevelWord(finding.level)},
+                      {"kind", finding.kind},
+                      {"message", finding.message}};
+        if (!finding.reason.empty())
+            entry["reason"] = finding.reason;
+        out.push_back(entry);
+    }
     return out;
 }
 

@@ -2,41 +2,31 @@
 
 #include "CheckReport.h"
 #include "FolderAccess.h"
-#include "HotspotTable.h"
+#include "HotspotMap.h"
 #include "ShowMessage.h"
 #include "SkinImage.h"
 #include "SoundCheck.h"
+#include "Startup.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
-static const char kSeparators[] = " ,\t";
-
-// One read of the line reader: a slot's worth of text and where it came from.
-struct LinePiece {
-    int line;
-    int continuation;  // 1 when it is the rest of a line cut at 249 characters
-    std::string text;
-};
-
-// A set of integer points x0 <= x < x1, y0 <= y < y1, in 64 bits so that
-// rectangle edges next to the 32-bit limits cannot wrap.
-struct PointBox {
-    int64_t x0, y0, x1, y1;
-};
-
-// Once the ini failure has destroyed the window, the program's later message
-// boxes are not seen, so they are not recorded either.
-static int windowDestroyed;
-static std::vector<std::string> everyMessage;
-
+// The model shows a message only while the program could still show it, so
+// every one that arrives here is one the person would see.
 void ShowMessage(const char* text)
 {
-    everyMessage.push_back(text);
-    if (!windowDestroyed)
-        CheckReport.messages.push_back(text);
+    CheckReport.messages.push_back(text);
+}
+
+// The checker only watches the start-up; there is no window to destroy.
+static void KeepRunning()
+{
+}
+
+static void KeepPiece(const HotspotPiece* piece, void* pieces)
+{
+    static_cast<std::vector<HotspotPiece>*>(pieces)->push_back(*piece);
 }
 
 static std::string Quoted(const std::string& text)
@@ -55,62 +45,71 @@ static const char* EntryProblem(const char* name)
     return "it cannot be opened for reading";
 }
 
-static void ExplainHotspotFailure()
+// The reason in words, for a person; the reason's own word follows it.
+static std::string FailureText(LoadFailure failure, const char* fileName)
 {
-    AddFinding(0, FindingLevel::Error, "load-fails",
-               "The program shows \"no valid ini file!\" and closes: \"lum.ini\" cannot be read, "
-               "because " + std::string(EntryProblem(kHotspotFileName)) + ".");
-}
-
-static std::string SkinFailureReason()
-{
-    DibImage* image = SkinImage.image;
-    if (!image)
-        return "there was no memory for it";
-    if (!image->isValid()) {
-        if (KindOfEntry(kSkinFileName) != EntryKind::File)
-            return EntryProblem(kSkinFileName);
-        if (std::find(everyMessage.begin(), everyMessage.end(), "This isn't a bitmap file!") !=
-            everyMessage.end())
-            return "it does not start with \"BM\", so it is not a bitmap file";
-        return "it is too short for its headers and colour table";
+    const BITMAPINFOHEADER* header = SkinImage.image ? SkinImage.image->infoHeader() : nullptr;
+    switch (failure) {
+    case LoadFailure::CannotOpen: return EntryProblem(fileName);
+    case LoadFailure::CannotRead: return "the system reported an error reading it";
+    case LoadFailure::NotBitmap: return "it does not start with \"BM\", so it is not a bitmap file";
+    case LoadFailure::TooShortForHeaders: return "it is too short for its headers";
+    case LoadFailure::ColourTableOutsideFile:
+        return "it is too short for its colour table";
+    case LoadFailure::PixelsOutsideFile: return "the file is too short for the pixels its header describes";
+    case LoadFailure::Not24Bit: return "it has " + std::to_string(header->biBitCount) + " bits per pixel, not 24";
+    case LoadFailure::TopDown: return "it is stored top-down (negative height), which is not accepted";
+    case LoadFailure::ZeroSize: return "its width or height is not positive";
+    case LoadFailure::Compressed:
+        return "its pixels are marked compressed (biCompression " + std::to_string(header->biCompression) +
+               "), which the system does not draw for a 24-bit picture";
+    case LoadFailure::NoMemory: return "there was no memory for it";
+    case LoadFailure::None: break;
     }
-    const BITMAPINFOHEADER* header = image->infoHeader();
-    if (header->biBitCount != 24)
-        return "it has " + std::to_string(header->biBitCount) + " bits per pixel, not 24";
-    if (header->biHeight < 0)
-        return "it is stored top-down (negative height), which is not accepted";
-    if (header->biWidth <= 0 || header->biHeight == 0)
-        return "its width or height is not positive";
-    return "the file is too short for the pixels its header describes";
+    return std::string();
 }
 
-// Names the skin's own message boxes, those shown from firstMessage on.
-static std::string ShownTexts(size_t firstMessage)
+static std::string BecauseOf(LoadFailure failure, const char* fileName)
+{
+    return "because " + FailureText(failure, fileName) + " (" + LoadFailureWord(failure) + ").";
+}
+
+// The messages shown from first up to, not including, end.
+static std::string ShownTexts(int first, int end)
 {
     std::string texts;
-    for (size_t i = firstMessage; i < CheckReport.messages.size(); i++)
-        texts += (i == firstMessage ? "" : " and then ") + Quoted(CheckReport.messages[i]);
+    for (int i = first; i < end; i++)
+        texts += (i == first ? "" : " and then ") + Quoted(CheckReport.messages[size_t(i)]);
     return texts;
 }
 
-static void ExplainSkinFailure(size_t firstMessage)
+static void ExplainHotspotFailure()
 {
-    std::string reason = "\"lum.bmp\" is unusable, because " + SkinFailureReason() + ".";
-    if (windowDestroyed)
-        AddFinding(0, FindingLevel::Error, "load-fails",
-                   "The skin fails as well, but its messages are not seen since the window is already gone: " +
-                       reason);
-    else
-        AddFinding(0, FindingLevel::Error, "load-fails",
-                   "The program shows " + ShownTexts(firstMessage) + " and closes: " + reason);
+    AddLoadFailure("The program shows " + ShownTexts(0, Startup.hotspotMessages) + " and closes: \"" +
+                       kHotspotFileName + "\" cannot be read, " +
+                       BecauseOf(Startup.hotspotFailure, kHotspotFileName),
+                   LoadFailureWord(Startup.hotspotFailure));
 }
 
-static void SummarizeSkin(int built)
+static void ExplainSkinFailure()
+{
+    std::string reason = "\"" + std::string(kSkinFileName) + "\" is unusable, " +
+                         BecauseOf(Startup.skinFailure, kSkinFileName);
+    if (Startup.messagesShown == Startup.hotspotMessages)
+        AddLoadFailure("The skin fails as well, but its messages are not seen since the window is already gone: " +
+                           reason,
+                       LoadFailureWord(Startup.skinFailure));
+    else
+        AddLoadFailure("The program shows " + ShownTexts(Startup.hotspotMessages, Startup.messagesShown) +
+                           " and closes: " + reason,
+                       LoadFailureWord(Startup.skinFailure));
+}
+
+static void SummarizeSkin()
 {
     SkinSummary& skin = CheckReport.skin;
     DibImage* image = SkinImage.image;
-    skin.loaded = built;
+    skin.loaded = Startup.skinFailure == LoadFailure::None;
     skin.readable = image && image->isValid();
     if (!skin.readable)
         return;
@@ -120,7 +119,7 @@ static void SummarizeSkin(int built)
     skin.bitsPerPixel = header->biBitCount;
     skin.headerSize = header->biSize;
     skin.colorEntries = image->colorCount();
-    if (!built)
+    if (!skin.loaded)
         return;
     uint64_t rowBytes = SkinRowBytes(skin.width);
     for (int32_t row = 0; row < skin.height; row++)
@@ -128,56 +127,26 @@ static void SummarizeSkin(int built)
             skin.seeThroughPixels += SkinImage.mask[row * rowBytes + 3 * uint64_t(x)] == 255;
 }
 
-// The start-up of the window, message for message: the hotspot file, then the
-// skin, each failure shown as the program shows it.
-static void RunStartup()
+// The start-up of the window, message for message, reading the hotspot file
+// once with every piece of it kept.
+static void RunProgramStartup(std::vector<HotspotPiece>* pieces)
 {
-    CheckReport.hotspotFileLoaded = LoadHotspotFile();
-    if (!CheckReport.hotspotFileLoaded) {
-        ShowMessage("no valid ini file!");
-        windowDestroyed = 1;
-    }
-    size_t firstSkinMessage = CheckReport.messages.size();
-    int built = BuildSkin();
-    if (!built)
-        ShowMessage("no valid Bitmap!");
+    RunStartup(KeepRunning, KeepPiece, pieces);
+    CheckReport.hotspotFileLoaded = Startup.hotspotFailure == LoadFailure::None;
     if (!CheckReport.hotspotFileLoaded)
         ExplainHotspotFailure();
-    if (!built)
-        ExplainSkinFailure(firstSkinMessage);
-    SummarizeSkin(built);
+    if (Startup.skinFailure != LoadFailure::None)
+        ExplainSkinFailure();
+    SummarizeSkin();
 }
 
-// Reads the file again with the reader LoadHotspotFile uses, to learn which
-// file line each slot came from.
-static std::vector<LinePiece> ReadLinePieces()
-{
-    std::vector<LinePiece> pieces;
-    static HotspotLineReader reader;
-    if (!OpenHotspotFile(&reader))
-        return pieces;
-    char text[kLineBufferSize];
-    int line = 1;
-    int continuation = 0;
-    while (ReadHotspotLine(&reader, text)) {
-        pieces.push_back({line, continuation, std::string(text, size_t(reader.lineLength))});
-        continuation = !reader.endedAtNewline;
-        line += reader.endedAtNewline;
-    }
-    CloseHotspotFile(&reader);
-    return pieces;
-}
-
-static void FillSlotRows(const std::vector<LinePiece>& pieces)
+static void FillSlotRows(const std::vector<HotspotPiece>& pieces)
 {
     for (int i = 0; i < HotspotTable.count; i++) {
         const Hotspot& slot = HotspotTable.slots[i];
         SlotRow row{};
-        // The file could change between the two reads; the table stays the truth.
-        if (size_t(i) < pieces.size()) {
-            row.line = pieces[i].line;
-            row.continuation = pieces[i].continuation;
-        }
+        row.line = pieces[size_t(i)].line;
+        row.continuation = pieces[size_t(i)].continuation;
         row.name = slot.name;
         row.action = int(ClassifyAction(slot.name));
         row.left = slot.rect.left;
@@ -188,88 +157,10 @@ static void FillSlotRows(const std::vector<LinePiece>& pieces)
     }
 }
 
-static int FirstFieldLength(const std::string& text)
-{
-    const char* line = text.c_str();
-    const char* start = line + std::strspn(line, kSeparators);
-    return int(std::strcspn(start, kSeparators));
-}
-
 static std::string RectText(const SlotRow& row)
 {
     return std::to_string(row.left) + ", " + std::to_string(row.top) + ", " +
            std::to_string(row.right) + ", " + std::to_string(row.bottom);
-}
-
-static PointBox InteriorOf(const SlotRow& row)
-{
-    // FindHotspot wants left < x < right and top < y < bottom.
-    return {int64_t(row.left) + 1, int64_t(row.top) + 1, row.right, row.bottom};
-}
-
-static int IsEmptyBox(const PointBox& box)
-{
-    return box.x0 >= box.x1 || box.y0 >= box.y1;
-}
-
-static PointBox Intersect(const PointBox& a, const PointBox& b)
-{
-    return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
-}
-
-static int SameBox(const PointBox& a, const PointBox& b)
-{
-    return a.x0 == b.x0 && a.y0 == b.y0 && a.x1 == b.x1 && a.y1 == b.y1;
-}
-
-// The points a press can reach: inside the rectangle and, once the skin is
-// known, inside the window.
-static PointBox ReachOf(const SlotRow& row)
-{
-    PointBox interior = InteriorOf(row);
-    if (!CheckReport.skin.loaded)
-        return interior;
-    return Intersect(interior, {0, 0, CheckReport.skin.width, CheckReport.skin.height});
-}
-
-// Splits target into cells along every edge of the covers and says whether
-// some cell is covered (*some) and whether every cell is (*all).
-static void Coverage(const PointBox& target, const std::vector<PointBox>& covers, int* some, int* all)
-{
-    std::vector<int64_t> xs{target.x0, target.x1};
-    std::vector<int64_t> ys{target.y0, target.y1};
-    for (const PointBox& c : covers) {
-        xs.insert(xs.end(), {std::clamp(c.x0, target.x0, target.x1), std::clamp(c.x1, target.x0, target.x1)});
-        ys.insert(ys.end(), {std::clamp(c.y0, target.y0, target.y1), std::clamp(c.y1, target.y0, target.y1)});
-    }
-    std::sort(xs.begin(), xs.end());
-    std::sort(ys.begin(), ys.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
-    *some = 0;
-    *all = 1;
-    for (size_t i = 0; i + 1 < xs.size(); i++) {
-        for (size_t j = 0; j + 1 < ys.size(); j++) {
-            int covered = 0;
-            for (const PointBox& c : covers)
-                covered |= c.x0 <= xs[i] && xs[i + 1] <= c.x1 && c.y0 <= ys[j] && ys[j + 1] <= c.y1;
-            *some |= covered;
-            *all &= covered;
-        }
-    }
-}
-
-static int AllSeeThrough(const PointBox& reach)
-{
-    const SkinSummary& skin = CheckReport.skin;
-    uint64_t rowBytes = SkinRowBytes(skin.width);
-    for (int64_t y = reach.y0; y < reach.y1; y++) {
-        const unsigned char* row = SkinImage.mask + uint64_t(skin.height - 1 - y) * rowBytes;
-        for (int64_t x = reach.x0; x < reach.x1; x++)
-            if (row[3 * x] != 255)
-                return 0;
-    }
-    return 1;
 }
 
 static std::string LineList(const std::vector<int>& lines)
@@ -286,32 +177,31 @@ static std::string EarlierHotspots(const std::vector<int>& lines)
            (lines.size() == 1 ? ", which comes first" : ", which come first");
 }
 
-// Adds shadowed or partly-shadowed; 1 when no press can reach the slot.
-static int CheckShadowing(int slot, const PointBox& reach)
+// The file lines of the other slots that take presses inside this one.
+static std::vector<int> WinningLines(int slot, const HotspotReach& reach)
 {
-    std::vector<PointBox> covers;
     std::vector<int> lines;
     for (int i = 0; i < slot; i++) {
-        PointBox cover = Intersect(InteriorOf(CheckReport.slots[i]), reach);
-        if (IsEmptyBox(cover))
-            continue;
-        covers.push_back(cover);
-        if (std::find(lines.begin(), lines.end(), CheckReport.slots[i].line) == lines.end())
-            lines.push_back(CheckReport.slots[i].line);
+        int line = CheckReport.slots[size_t(i)].line;
+        if ((reach.winners >> i & 1) && std::find(lines.begin(), lines.end(), line) == lines.end())
+            lines.push_back(line);
     }
-    int some = 0;
-    int all = 0;
-    if (!covers.empty())
-        Coverage(reach, covers, &some, &all);
-    const SlotRow& row = CheckReport.slots[slot];
-    if (all) {
+    return lines;
+}
+
+// Adds shadowed or partly-shadowed; 1 when no press can reach the slot.
+static int CheckShadowing(int slot, const HotspotReach& reach)
+{
+    const SlotRow& row = CheckReport.slots[size_t(slot)];
+    std::vector<int> lines = WinningLines(slot, reach);
+    if (!(reach.winners >> slot & 1)) {
         AddFinding(row.line, FindingLevel::Error, "shadowed",
                    "Every point of this hotspot lies in the " + EarlierHotspots(lines) +
                        ", so a press here never acts for this line.",
                    slot);
         return 1;
     }
-    if (some)
+    if (!lines.empty())
         AddFinding(row.line, FindingLevel::Info, "partly-shadowed",
                    "Part of this hotspot lies in the " + EarlierHotspots(lines) +
                        (lines.size() == 1 ? " and wins" : " and win") + " a press there.",
@@ -319,26 +209,18 @@ static int CheckShadowing(int slot, const PointBox& reach)
     return 0;
 }
 
-// Adds empty-rect, outside-skin or partly-outside; 1 when no press can reach the slot.
-static int CheckPlacement(int slot, const PointBox& reach)
+// Adds outside-skin or partly-outside; 1 when no press can reach the slot.
+static int CheckPlacement(int slot, const HotspotReach& reach)
 {
-    const SlotRow& row = CheckReport.slots[slot];
-    PointBox interior = InteriorOf(row);
-    if (IsEmptyBox(interior)) {
-        AddFinding(row.line, FindingLevel::Error, "empty-rect",
-                   "The rectangle " + RectText(row) +
-                       " has no width or no height inside its edges, so no press can land in it.",
-                   slot);
-        return 1;
-    }
+    const SlotRow& row = CheckReport.slots[size_t(slot)];
     std::string size = std::to_string(CheckReport.skin.width) + " x " + std::to_string(CheckReport.skin.height);
-    if (IsEmptyBox(reach)) {
+    if (reach.onSkin == 0) {
         AddFinding(row.line, FindingLevel::Error, "outside-skin",
                    "The rectangle " + RectText(row) + " lies wholly outside the " + size + " picture.",
                    slot);
         return 1;
     }
-    if (!SameBox(reach, interior))
+    if (!reach.wholeOnSkin)
         AddFinding(row.line, FindingLevel::Warning, "partly-outside",
                    "Part of the rectangle " + RectText(row) + " lies outside the " + size +
                        " picture, where no press can reach it.",
@@ -346,9 +228,22 @@ static int CheckPlacement(int slot, const PointBox& reach)
     return 0;
 }
 
+// The verdicts that come from who acts where on the skin; 1 when no press
+// can reach the slot.
+static int CheckReach(int slot, const HotspotReach& reach)
+{
+    if (CheckPlacement(slot, reach) || CheckShadowing(slot, reach))
+        return 1;
+    if (reach.opaque == 0)
+        AddFinding(CheckReport.slots[size_t(slot)].line, FindingLevel::Info, "over-see-through",
+                   "The hotspot lies wholly on see-through pixels: it acts, but nothing shows where it is.",
+                   slot);
+    return 0;
+}
+
 static int CheckKeywordCase(int slot)
 {
-    const SlotRow& row = CheckReport.slots[slot];
+    const SlotRow& row = CheckReport.slots[size_t(slot)];
     std::string word = row.name;
     while (!word.empty() && word.back() == '\r')
         word.pop_back();
@@ -364,51 +259,52 @@ static int CheckKeywordCase(int slot)
     return 1;
 }
 
-static void CheckSlot(int slot, const std::vector<LinePiece>& pieces)
+// reach is null when the skin did not load: the program never takes a press then.
+static void CheckSlot(int slot, const HotspotPiece& piece, const HotspotReach* reach)
 {
-    const SlotRow& row = CheckReport.slots[slot];
-    const std::string& text = size_t(slot) < pieces.size() ? pieces[slot].text : row.name;
+    const SlotRow& row = CheckReport.slots[size_t(slot)];
     if (row.name.empty()) {
         AddFinding(row.line, FindingLevel::Info, "empty-line",
                    "This line holds no fields; it only takes slot " + std::to_string(slot + 1) + ".",
                    slot);
         return;
     }
-    if (FirstFieldLength(text) >= kActionNameSize)
+    if (piece.nameLength >= kActionNameSize)
         AddFinding(row.line, FindingLevel::Warning, "name-cut",
-                   "The name is " + std::to_string(FirstFieldLength(text)) +
+                   "The name is " + std::to_string(piece.nameLength) +
                        " characters long; only its first 239 are kept.",
                    slot);
-    PointBox reach = ReachOf(row);
-    if (CheckPlacement(slot, reach) || CheckShadowing(slot, reach))
-        return;
-    if (CheckReport.skin.loaded && AllSeeThrough(reach))
-        AddFinding(row.line, FindingLevel::Info, "over-see-through",
-                   "The hotspot lies wholly on see-through pixels: it acts, but nothing shows where it is.",
+    if (IsEmptyBox(HotspotInterior(HotspotTable.slots[slot].rect))) {
+        AddFinding(row.line, FindingLevel::Error, "empty-rect",
+                   "The rectangle " + RectText(row) +
+                       " has no width or no height inside its edges, so no press can land in it.",
                    slot);
+        return;
+    }
+    if (reach && CheckReach(slot, *reach))
+        return;
     if (row.action == int(HotspotAction::PlayFile) && !CheckKeywordCase(slot))
         CheckSoundOfSlot(slot);
 }
 
 // Characters of the same file line read before piece i.
-static size_t CharactersBefore(const std::vector<LinePiece>& pieces, size_t i)
+static size_t CharactersBefore(const std::vector<HotspotPiece>& pieces, size_t i)
 {
     size_t count = 0;
     while (i > 0 && pieces[i].continuation)
-        count += pieces[--i].text.size();
+        count += size_t(pieces[--i].length);
     return count;
 }
 
-static void CheckSplitLines(const std::vector<LinePiece>& pieces)
+static void CheckSplitLines(const std::vector<HotspotPiece>& pieces)
 {
     for (size_t i = 0; i < pieces.size(); i++) {
         if (!pieces[i].continuation)
             continue;
-        const std::string& rest = pieces[i].text;
         std::string holds;
-        if (i >= size_t(kMaxHotspots))
+        if (pieces[i].slot == kNoHotspot)
             holds = "would take a further slot, but the table is already full";
-        else if (rest.find_first_not_of(kSeparators) == std::string::npos)
+        else if (pieces[i].nameLength == 0)
             holds = "takes slot " + std::to_string(i + 1) + ", which stays empty";
         else
             holds = "takes slot " + std::to_string(i + 1) + ", which holds " +
@@ -417,17 +313,16 @@ static void CheckSplitLines(const std::vector<LinePiece>& pieces)
         AddFinding(pieces[i].line, FindingLevel::Warning, "split-line",
                    "The line is longer than 248 characters; what follows its first " +
                        std::to_string(CharactersBefore(pieces, i)) + " characters " + holds + ".",
-                   i < size_t(kMaxHotspots) ? int(i) : -1);
+                   pieces[i].slot);
     }
 }
 
-static void CheckBeyondLimit(const std::vector<LinePiece>& pieces)
+static void CheckBeyondLimit(const std::vector<HotspotPiece>& pieces)
 {
     std::vector<int> lines;
-    for (size_t i = kMaxHotspots; i < pieces.size(); i++)
-        if (pieces[i].text.find_first_not_of(kSeparators) != std::string::npos &&
-            (lines.empty() || lines.back() != pieces[i].line))
-            lines.push_back(pieces[i].line);
+    for (const HotspotPiece& piece : pieces)
+        if (piece.slot == kNoHotspot && piece.nameLength > 0 && (lines.empty() || lines.back() != piece.line))
+            lines.push_back(piece.line);
     if (lines.empty())
         return;
     AddFinding(lines.front(), FindingLevel::Error, "beyond-slot-limit",
@@ -450,15 +345,28 @@ static int ReachableExit()
     return 0;
 }
 
+// Who acts where on the loaded skin, slot by slot.
+static std::vector<HotspotReach> MeasureReach()
+{
+    std::vector<HotspotReach> reach(kMaxHotspots);
+    std::vector<int8_t> map(uint64_t(SkinImage.width) * uint64_t(SkinImage.height));
+    MapHotspots(SkinImage.width, SkinImage.height, map.data());
+    MeasureHotspots(SkinImage.width, SkinImage.height, map.data(), SkinImage.mask, reach.data());
+    return reach;
+}
+
 void CheckSkinFolder()
 {
-    RunStartup();
+    std::vector<HotspotPiece> pieces;
+    RunProgramStartup(&pieces);
     if (!CheckReport.hotspotFileLoaded)
         return;
-    std::vector<LinePiece> pieces = ReadLinePieces();
     FillSlotRows(pieces);
+    std::vector<HotspotReach> reach;
+    if (CheckReport.skin.loaded)
+        reach = MeasureReach();
     for (size_t slot = 0; slot < CheckReport.slots.size(); slot++)
-        CheckSlot(int(slot), pieces);
+        CheckSlot(int(slot), pieces[slot], reach.empty() ? nullptr : &reach[slot]);
     CheckSplitLines(pieces);
     CheckBeyondLimit(pieces);
     if (!ReachableExit())

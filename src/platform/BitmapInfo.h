@@ -22,6 +22,9 @@ struct BITMAPINFOHEADER {
     uint32_t biClrImportant;
 };
 #pragma pack(pop)
+
+// biCompression of uncompressed pixels.
+const uint32_t BI_RGB = 0;
 #endif
 
 static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER must be 40 bytes");

@@ -4,6 +4,7 @@
 #include "BitmapInfo.h"
 #include "CObject.h"
 #include "FileReader.h"
+#include "LoadFailure.h"
 
 #include <cstdint>
 
@@ -13,11 +14,13 @@ const uint32_t kInfoHeaderSize = 40;
 
 // A bitmap file held whole in one locked block: everything after the 14-byte
 // file header, so that the block starts with the info header and its colour
-// table, as StretchDIBits expects of a BITMAPINFO. Loads in the constructor;
-// ask isValid afterwards.
+// table, as StretchDIBits expects of a BITMAPINFO. Loads in the constructor,
+// from the named file or from the file's bytes already in memory; ask isValid
+// afterwards. The file is closed before "This isn't a bitmap file!" is shown.
 class DibImage : public CObject {
 public:
     explicit DibImage(const char* name);
+    DibImage(const char* name, const unsigned char* fileBytes, uint64_t size);
     ~DibImage() override;
 
     int isValid() const { return valid; }
@@ -28,11 +31,17 @@ public:
     uint32_t colorCount() const;
     // Bytes in the block; every byte the reader and its users touch lies below it.
     uint64_t blockSize() const { return blockBytes; }
+    // Why the file was not read as a bitmap; LoadFailure::None when it was.
+    LoadFailure failureReason() const { return failure; }
 
 private:
-    int Load();
-    int ReadBlock(FileReader* file);
-    int LocateTables();
+    void CopyName(const char* name);
+    LoadFailure ReadFromFile();
+    LoadFailure ReadFromFile(FileReader* file);
+    LoadFailure ReadFromBytes(const unsigned char* fileBytes, uint64_t size);
+    LoadFailure AllocateBlock(uint64_t length);
+    LoadFailure LocateTables();
+    void Finish(LoadFailure read);
 
     char fileName[kFileNameSize];
     unsigned char* colorTable;
@@ -41,6 +50,7 @@ private:
     BITMAPINFOHEADER* header;
     unsigned char* block;
     uint64_t blockBytes;
+    LoadFailure failure;
 };
 
 #endif

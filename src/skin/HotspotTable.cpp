@@ -1,109 +1,137 @@
 #include "HotspotTable.h"
 
+#include "FileReader.h"
+
 #include <cstring>
 
 HotspotTableRecord HotspotTable;
 
 static const char kSeparators[] = " ,\t";
 static const unsigned char kEndOfText = 0x1A;
+static const uint32_t kHotspotReadChunk = 32 * 1024;
 
-int OpenHotspotFile(HotspotLineReader* reader)
+void StartHotspotText(HotspotTextReader* reader, HotspotTableRecord* table,
+                      HotspotPieceObserver observer, void* context)
 {
-    reader->next = 0;
-    reader->end = 0;
-    reader->finished = 0;
-    reader->lineLength = 0;
-    reader->endedAtNewline = 0;
-    return OpenFileReader(kHotspotFileName, FileSharing::ReadWrite, &reader->file);
+    std::memset(reader, 0, sizeof *reader);
+    std::memset(table, 0, sizeof *table);
+    reader->table = table;
+    reader->observer = observer;
+    reader->context = context;
+    reader->fileLine = 1;
 }
 
-void CloseHotspotFile(HotspotLineReader* reader)
+// Ends the piece read so far at byte end of the file; atNewline tells whether
+// its LF was taken. A piece with no characters and no LF is no line at all.
+static void EndPiece(HotspotTextReader* reader, int atNewline, uint64_t end)
 {
-    CloseFileReader(&reader->file);
+    if (reader->length == 0 && !atNewline)
+        return;
+    reader->line[reader->length] = '\0';
+    HotspotTableRecord* table = reader->table;
+    HotspotPiece piece = {reader->fileLine, reader->continuation, reader->pieceStart, end,
+                          reader->length, 0, kNoHotspot};
+    if (table->count < kMaxHotspots) {
+        piece.slot = table->count++;
+        piece.nameLength = ParseHotspotLine(reader->line, &table->slots[piece.slot]);
+    } else {
+        // Only a watched reader goes on past a full table.
+        Hotspot ignored = {};
+        piece.nameLength = ParseHotspotLine(reader->line, &ignored);
+    }
+    if (reader->observer)
+        reader->observer(&piece, reader->context);
+    reader->fileLine += atNewline;
+    reader->continuation = !atNewline;
+    reader->length = 0;
+    reader->pieceStart = end;
+    if (table->count == kMaxHotspots && !reader->observer)
+        reader->ended = 1;
 }
 
-static int RefillChunk(HotspotLineReader* reader)
+// One character of the text; a full buffer ends the piece at byte end.
+static void AddCharacter(HotspotTextReader* reader, char c, uint64_t end)
 {
-    if (reader->finished)
-        return 0;
-    int64_t got = ReadFileBytes(&reader->file, reader->chunk, kHotspotReadChunk);
-    if (got <= 0) {
-        reader->finished = 1;
+    reader->line[reader->length++] = c;
+    if (reader->length == kLineBufferSize - 1)
+        EndPiece(reader, 0, end);
+}
+
+int TakeHotspotBytes(HotspotTextReader* reader, const unsigned char* bytes, uint64_t count)
+{
+    for (uint64_t i = 0; i < count && !reader->ended; i++) {
+        unsigned char byte = bytes[i];
+        uint64_t at = reader->taken;
+        if (reader->pendingReturn) {
+            reader->pendingReturn = 0;
+            if (byte == '\n') {
+                reader->taken++;
+                EndPiece(reader, 1, reader->taken);
+                continue;
+            }
+            // The CR is an ordinary character; the piece may end before this byte.
+            AddCharacter(reader, '\r', at);
+        }
+        if (byte == kEndOfText) {
+            reader->ended = 1;
+            break;
+        }
+        reader->taken++;
+        if (byte == '\r')
+            reader->pendingReturn = 1;
+        else if (byte == '\n')
+            EndPiece(reader, 1, reader->taken);
+        else
+            AddCharacter(reader, static_cast<char>(byte), reader->taken);
+    }
+    return !reader->ended;
+}
+
+void EndHotspotText(HotspotTextReader* reader)
+{
+    if (reader->pendingReturn) {
+        reader->pendingReturn = 0;
+        AddCharacter(reader, '\r', reader->taken);
+    }
+    EndPiece(reader, 0, reader->taken);
+    reader->ended = 1;
+}
+
+void ReadHotspotText(const unsigned char* bytes, uint64_t size, HotspotTableRecord* table,
+                     HotspotPieceObserver observer, void* context)
+{
+    HotspotTextReader reader;
+    StartHotspotText(&reader, table, observer, context);
+    TakeHotspotBytes(&reader, bytes, size);
+    EndHotspotText(&reader);
+}
+
+int ReadHotspotFile(const char* path, HotspotTableRecord* table, HotspotPieceObserver observer,
+                    void* context, LoadFailure* failure)
+{
+    FileReader file;
+    if (!OpenFileReader(path, FileSharing::ReadWrite, &file)) {
+        *failure = LoadFailure::CannotOpen;
         return 0;
     }
-    reader->next = 0;
-    reader->end = static_cast<uint32_t>(got);
+    HotspotTextReader reader;
+    StartHotspotText(&reader, table, observer, context);
+    unsigned char chunk[kHotspotReadChunk];
+    int64_t got;
+    // A read error ends the text like the end of the file: what was read stays.
+    while ((got = ReadFileBytes(&file, chunk, kHotspotReadChunk)) > 0 &&
+           TakeHotspotBytes(&reader, chunk, static_cast<uint64_t>(got))) {
+    }
+    CloseFileReader(&file);
+    EndHotspotText(&reader);
+    *failure = LoadFailure::None;
     return 1;
 }
 
-// The next raw byte of the file, or -1 at the end of its text.
-static int NextRawByte(HotspotLineReader* reader)
+int LoadHotspotFile()
 {
-    if (reader->next == reader->end && !RefillChunk(reader))
-        return -1;
-    unsigned char byte = reader->chunk[reader->next++];
-    if (byte == kEndOfText) {
-        reader->finished = 1;
-        reader->next = reader->end;
-        return -1;
-    }
-    return byte;
-}
-
-// The next character of the translated text, or -1 at its end.
-static int NextTextChar(HotspotLineReader* reader)
-{
-    int c = NextRawByte(reader);
-    if (c != '\r')
-        return c;
-    int following = NextRawByte(reader);
-    if (following == '\n')
-        return '\n';
-    if (following != -1) {
-        // Step back over the byte just taken; it is still in the chunk, since
-        // a refill only happens when the chunk is used up and then NextRawByte
-        // returned its first byte.
-        reader->next--;
-    }
-    return '\r';
-}
-
-// Copies the bytes that need no translation straight from the chunk, at most
-// room of them, and stops before the first LF, CR or 0x1A.
-static int CopyPlainBytes(HotspotLineReader* reader, char* out, int room)
-{
-    uint32_t available = reader->end - reader->next;
-    uint32_t limit = available < static_cast<uint32_t>(room) ? available : static_cast<uint32_t>(room);
-    const unsigned char* in = reader->chunk + reader->next;
-    uint32_t copied = 0;
-    while (copied < limit && in[copied] != '\n' && in[copied] != '\r' && in[copied] != kEndOfText) {
-        out[copied] = static_cast<char>(in[copied]);
-        copied++;
-    }
-    reader->next += copied;
-    return static_cast<int>(copied);
-}
-
-int ReadHotspotLine(HotspotLineReader* reader, char line[kLineBufferSize])
-{
-    int length = 0;
-    reader->endedAtNewline = 0;
-    while (length < kLineBufferSize - 1) {
-        length += CopyPlainBytes(reader, line + length, kLineBufferSize - 1 - length);
-        if (length == kLineBufferSize - 1)
-            break;
-        int c = NextTextChar(reader);
-        if (c == -1)
-            break;
-        if (c == '\n') {
-            reader->endedAtNewline = 1;
-            break;
-        }
-        line[length++] = static_cast<char>(c);
-    }
-    line[length] = '\0';
-    reader->lineLength = length;
-    return length > 0 || reader->endedAtNewline;
+    LoadFailure failure;
+    return ReadHotspotFile(kHotspotFileName, &HotspotTable, nullptr, nullptr, &failure);
 }
 
 static int IsConversionSpace(char c)
@@ -142,7 +170,7 @@ static const char* NextField(const char** cursor, size_t* length)
     return start;
 }
 
-void ParseHotspotLine(const char* line, Hotspot* slot)
+int ParseHotspotLine(const char* line, Hotspot* slot)
 {
     int32_t* coordinates[] = {&slot->rect.left, &slot->rect.top, &slot->rect.right,
                               &slot->rect.bottom};
@@ -151,7 +179,8 @@ void ParseHotspotLine(const char* line, Hotspot* slot)
     const char* cursor = line;
     const char* start = NextField(&cursor, &length);
     if (!start)
-        return;
+        return 0;
+    int nameLength = static_cast<int>(length);
     // A read line can hold a longer first field than the name has room for.
     size_t kept = length < kActionNameSize ? length : kActionNameSize - 1;
     std::memcpy(slot->name, start, kept);
@@ -159,25 +188,12 @@ void ParseHotspotLine(const char* line, Hotspot* slot)
     for (int32_t* coordinate : coordinates) {
         start = NextField(&cursor, &length);
         if (!start)
-            return;
+            break;
         std::memcpy(field, start, length);
         field[length] = '\0';
         *coordinate = ConvertCoordinate(field);
     }
-}
-
-int LoadHotspotFile()
-{
-    HotspotLineReader reader;
-    if (!OpenHotspotFile(&reader))
-        return 0;
-    // Lines after the last slot would be read only to be ignored, so reading
-    // ends when the table is full.
-    char line[kLineBufferSize];
-    while (HotspotTable.count < kMaxHotspots && ReadHotspotLine(&reader, line))
-        ParseHotspotLine(line, &HotspotTable.slots[HotspotTable.count++]);
-    CloseHotspotFile(&reader);
-    return 1;
+    return nameLength;
 }
 
 int FindHotspot(int32_t x, int32_t y)

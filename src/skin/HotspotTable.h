@@ -1,7 +1,7 @@
 #ifndef LUM_SKIN_HOTSPOTTABLE_H
 #define LUM_SKIN_HOTSPOTTABLE_H
 
-#include "FileReader.h"
+#include "LoadFailure.h"
 
 #include <cstdint>
 
@@ -41,34 +41,64 @@ int FindHotspot(int32_t x, int32_t y);
 
 HotspotAction ClassifyAction(const char* name);
 
-// The pieces LoadHotspotFile is made of, shared with the skin checker so that
-// it sees the file exactly as the program does.
-
-const uint32_t kHotspotReadChunk = 32 * 1024;
-
-// Reads the file in large chunks and translates its bytes as a text stream:
-// CR LF becomes LF, any other CR stays, and 0x1A ends the text.
-struct HotspotLineReader {
-    FileReader file;
-    unsigned char chunk[kHotspotReadChunk];
-    uint32_t next;
-    uint32_t end;
-    int finished;        // end of text, 0x1A or a read error
-    int lineLength;      // characters in the last line read
-    int endedAtNewline;  // 1 when the last line's LF was consumed
+// One read of the line reader: the text that one slot is made of, and where
+// in the file it came from.
+struct HotspotPiece {
+    int32_t line;          // the file line, counted from 1
+    int32_t continuation;  // 1 when it continues a line cut at 249 characters
+    uint64_t byteStart;    // its first byte in the file
+    uint64_t byteEnd;      // just past its last byte, its LF (and CR) included
+    int32_t length;        // characters read into it
+    int32_t nameLength;    // its first field's length before any cut; 0 when it has none
+    int32_t slot;          // the slot it filled, or kNoHotspot when the table was full
 };
 
-int OpenHotspotFile(HotspotLineReader* reader);
+// Told of every piece as it is read. With an observer the reader goes on to
+// the end of the text; without one it stops once the table is full, since
+// later lines would be read only to be ignored.
+typedef void (*HotspotPieceObserver)(const HotspotPiece* piece, void* context);
 
-// The next line, as a fixed 250-byte buffer would take it: characters up to the
-// next LF, at most kLineBufferSize - 1 of them, zero-terminated. The LF is
-// consumed when met within that limit. 0 when nothing was left to read.
-int ReadHotspotLine(HotspotLineReader* reader, char line[kLineBufferSize]);
+// The text reader, fed the file's bytes in pieces of any size. It translates
+// them as a text stream does (CR LF becomes LF, any other CR stays, 0x1A ends
+// the text) and cuts lines as a 250-byte buffer does: at an LF, or after 249
+// characters without looking at the next one.
+struct HotspotTextReader {
+    HotspotTableRecord* table;
+    HotspotPieceObserver observer;
+    void* context;
+    char line[kLineBufferSize];
+    int32_t length;
+    int32_t pendingReturn;  // a CR was taken whose next byte is not known yet
+    int32_t ended;          // no further byte is wanted
+    int32_t fileLine;
+    int32_t continuation;
+    uint64_t taken;         // bytes of the file taken so far
+    uint64_t pieceStart;
+};
 
-void CloseHotspotFile(HotspotLineReader* reader);
+// Empties the table and starts reading into it; observer may be null.
+void StartHotspotText(HotspotTextReader* reader, HotspotTableRecord* table,
+                      HotspotPieceObserver observer, void* context);
 
-// Fills a zeroed slot from one line's fields: name, left, top, right, bottom.
-void ParseHotspotLine(const char* line, Hotspot* slot);
+// Takes the next bytes of the file: 1, or 0 once no more are wanted.
+int TakeHotspotBytes(HotspotTextReader* reader, const unsigned char* bytes, uint64_t count);
+
+// The end of the file (or a read error, which ends it alike): a last line
+// without an LF is still a line.
+void EndHotspotText(HotspotTextReader* reader);
+
+// A whole hotspot file held in memory, read into table.
+void ReadHotspotText(const unsigned char* bytes, uint64_t size, HotspotTableRecord* table,
+                     HotspotPieceObserver observer, void* context);
+
+// The hotspot file at path, read into table: 1, or 0 with *failure set when
+// it cannot be opened (the table then stays empty).
+int ReadHotspotFile(const char* path, HotspotTableRecord* table, HotspotPieceObserver observer,
+                    void* context, LoadFailure* failure);
+
+// Fills a zeroed slot from one line's fields (name, left, top, right,
+// bottom) and gives the first field's length before it was cut to fit.
+int ParseHotspotLine(const char* line, Hotspot* slot);
 
 // The decimal conversion of one field, wrapping in 32-bit two's complement.
 int32_t ConvertCoordinate(const char* field);

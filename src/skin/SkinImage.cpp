@@ -111,27 +111,59 @@ void BuildSkinMask(unsigned char* pixels, unsigned char* mask, int32_t width, in
         MaskRow(pixels + row * rowBytes, mask + row * rowBytes, width);
 }
 
-int BuildSkin()
+// Checks the skin's reader and builds the mask for it.
+static LoadFailure BuildSkinFrom(DibImage* image)
 {
-    SkinImage.image = new (std::nothrow) DibImage(kSkinFileName);
-    DibImage* image = SkinImage.image;
-    if (!image || !image->isValid())
-        return 0;
-    if (image->infoHeader()->biBitCount != kSkinBitCount)
-        return 0;
+    if (!image)
+        return LoadFailure::NoMemory;
+    if (!image->isValid())
+        return image->failureReason();
+    const BITMAPINFOHEADER* header = image->infoHeader();
+    if (header->biBitCount != kSkinBitCount)
+        return LoadFailure::Not24Bit;
+    // The drawing call refuses compressed 24-bit pixels, so the window would
+    // show nothing at all.
+    if (header->biCompression != BI_RGB)
+        return LoadFailure::Compressed;
     SkinImage.width = image->width();
     SkinImage.height = image->height();
-    if (SkinImage.width <= 0 || SkinImage.height <= 0)
-        return 0;
+    if (SkinImage.height < 0)
+        return LoadFailure::TopDown;
+    if (SkinImage.width <= 0 || SkinImage.height == 0)
+        return LoadFailure::ZeroSize;
     // Both factors are below 2^33 and 2^31, so the products cannot wrap in 64 bits.
     uint64_t maskBytes = SkinRowBytes(SkinImage.width) * static_cast<uint64_t>(SkinImage.height);
     uint64_t pixelStart = static_cast<uint64_t>(image->pixelBits() -
                                                 reinterpret_cast<unsigned char*>(image->infoHeader()));
     if (maskBytes > image->blockSize() - pixelStart)
-        return 0;
+        return LoadFailure::PixelsOutsideFile;
     SkinImage.mask = static_cast<unsigned char*>(AllocLockedBlock(maskBytes));
     if (!SkinImage.mask)
-        return 0;
+        return LoadFailure::NoMemory;
     BuildSkinMask(image->pixelBits(), SkinImage.mask, SkinImage.width, SkinImage.height);
-    return 1;
+    return LoadFailure::None;
+}
+
+static int Built(LoadFailure result, LoadFailure* failure)
+{
+    *failure = result;
+    return result == LoadFailure::None;
+}
+
+int BuildSkinFile(const char* path, LoadFailure* failure)
+{
+    SkinImage.image = new (std::nothrow) DibImage(path);
+    return Built(BuildSkinFrom(SkinImage.image), failure);
+}
+
+int BuildSkinFromBytes(const unsigned char* bytes, uint64_t size, LoadFailure* failure)
+{
+    SkinImage.image = new (std::nothrow) DibImage(kSkinFileName, bytes, size);
+    return Built(BuildSkinFrom(SkinImage.image), failure);
+}
+
+int BuildSkin()
+{
+    LoadFailure failure;
+    return BuildSkinFile(kSkinFileName, &failure);
 }

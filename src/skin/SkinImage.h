@@ -21,6 +21,12 @@ extern SkinImageRecord SkinImage;
 // unusable (not a readable 24-bit bottom-up bitmap, or too short for its size).
 int BuildSkin();
 
+// The same from the bitmap file at path: 1, or 0 with the reason.
+int BuildSkinFile(const char* path, LoadFailure* failure);
+
+// The same from a bitmap file's bytes held in memory, which stay unchanged.
+int BuildSkinFromBytes(const unsigned char* bytes, uint64_t size, LoadFailure* failure);
+
 // Bytes in one stored row of a 24-bit picture: 3 per pixel, padded to 4.
 uint64_t SkinRowBytes(int32_t width);
 

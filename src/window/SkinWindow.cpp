@@ -5,6 +5,7 @@
 #include "LockedBlock.h"
 #include "ShowMessage.h"
 #include "SkinImage.h"
+#include "Startup.h"
 
 #include <mmsystem.h>
 
@@ -57,34 +58,29 @@ int RunSkinWindow(HINSTANCE instance)
     return RunMessageLoop();
 }
 
-// Once a load failure has destroyed the window, a box it owns would show
-// nothing on Wine and cannot be relied on elsewhere, and the quit message is
-// already posted: so no further message is shown, on every platform alike.
 static void ShowError(HWND window, const char* text)
 {
-    if (!IsWindow(window))
-        return;
     ShowMessageBox(window, text, kErrorTitle, MB_ICONEXCLAMATION);
 }
 
+// The skin model's messages come only while the window still exists: once a
+// failed start-up has destroyed it, the model shows nothing more.
 void ShowMessage(const char* text)
 {
     ShowError(SkinWindow.handle, text);
 }
 
-// Loads both files, reports each failure, and shows the window only when
+static void DestroyFailedWindow()
+{
+    DestroyWindow(SkinWindow.handle);
+}
+
+// Loads both files, reporting each failure, and shows the window only when
 // neither destroyed it: SetWindowPos and UpdateWindow then find no window.
 static void OnCreate(HWND window)
 {
     SkinWindow.handle = window;
-    if (!LoadHotspotFile()) {
-        ShowError(window, kNoIniText);
-        DestroyWindow(window);
-    }
-    if (!BuildSkin()) {
-        ShowError(window, kNoBitmapText);
-        DestroyWindow(window);
-    }
+    RunStartup(DestroyFailedWindow, nullptr, nullptr);
     SetWindowPos(window, nullptr, kWindowLeft, kWindowTop, SkinImage.width, SkinImage.height,
                  SWP_SHOWWINDOW | SWP_NOZORDER);
     UpdateWindow(window);

@@ -5,12 +5,22 @@
 
 namespace {
 
-class DibImageTest : public SkinFolderTest {
+class DibImageTest : public SkinModelTest {
 protected:
     static ptrdiff_t PixelOffset(const DibImage& image)
     {
         return image.pixelBits() - reinterpret_cast<unsigned char*>(image.infoHeader());
     }
+};
+
+// A reader of a file's bytes; the bytes outlive it.
+struct HeldImage {
+    explicit HeldImage(const std::string& fileBytes)
+        : bytes(fileBytes), image("test.bmp", BytesOf(bytes), bytes.size())
+    {
+    }
+    std::string bytes;
+    DibImage image;
 };
 
 TEST_F(DibImageTest, PlainBitmapHasNoColorTableAndPixelsAfterTheHeader)
@@ -19,8 +29,8 @@ TEST_F(DibImageTest, PlainBitmapHasNoColorTableAndPixelsAfterTheHeader)
     layout.width = 2;
     layout.height = 1;
     layout.pixels = PixelRows(2, {{0x112233, 0x445566}});
-    WriteFile("a.bmp", MakeBitmap(layout));
-    DibImage image("a.bmp");
+    HeldImage held(MakeBitmap(layout));
+    const DibImage& image = held.image;
     ASSERT_EQ(image.isValid(), 1);
     EXPECT_EQ(image.width(), 2);
     EXPECT_EQ(image.height(), 1);
@@ -37,22 +47,20 @@ TEST_F(DibImageTest, ColorTablesAreSkippedAndTheirSizeWrittenBack)
     layout.bitCount = 8;
     layout.colorEntries = 256;
     layout.pixels = std::string(4, '\0');
-    WriteFile("eight.bmp", MakeBitmap(layout));
-    DibImage eight("eight.bmp");
-    ASSERT_EQ(eight.isValid(), 1);
-    EXPECT_EQ(eight.colorCount(), 256u);
-    EXPECT_EQ(eight.infoHeader()->biClrUsed, 256u);
-    EXPECT_EQ(PixelOffset(eight), 40 + 1024);
+    HeldImage eight(MakeBitmap(layout));
+    ASSERT_EQ(eight.image.isValid(), 1);
+    EXPECT_EQ(eight.image.colorCount(), 256u);
+    EXPECT_EQ(eight.image.infoHeader()->biClrUsed, 256u);
+    EXPECT_EQ(PixelOffset(eight.image), 40 + 1024);
 
     layout = BitmapSpec();
     layout.clrUsed = 16;
     layout.colorEntries = 16;
     layout.pixels = std::string(4, '\0');
-    WriteFile("table.bmp", MakeBitmap(layout));
-    DibImage table("table.bmp");
-    ASSERT_EQ(table.isValid(), 1);
-    EXPECT_EQ(table.colorCount(), 16u);
-    EXPECT_EQ(PixelOffset(table), 40 + 64);
+    HeldImage table(MakeBitmap(layout));
+    ASSERT_EQ(table.image.isValid(), 1);
+    EXPECT_EQ(table.image.colorCount(), 16u);
+    EXPECT_EQ(PixelOffset(table.image), 40 + 64);
 }
 
 TEST_F(DibImageTest, ColorCountFollowsTheBitCount)
@@ -64,11 +72,10 @@ TEST_F(DibImageTest, ColorCountFollowsTheBitCount)
         layout.bitCount = c.bits;
         layout.colorEntries = c.count;
         layout.pixels = std::string(4, '\0');
-        WriteFile("b.bmp", MakeBitmap(layout));
-        DibImage image("b.bmp");
-        ASSERT_EQ(image.isValid(), 1) << c.bits << " bits";
-        EXPECT_EQ(image.colorCount(), c.count) << c.bits << " bits";
-        EXPECT_EQ(PixelOffset(image), 40 + 4 * c.count) << c.bits << " bits";
+        HeldImage held(MakeBitmap(layout));
+        ASSERT_EQ(held.image.isValid(), 1) << c.bits << " bits";
+        EXPECT_EQ(held.image.colorCount(), c.count) << c.bits << " bits";
+        EXPECT_EQ(PixelOffset(held.image), 40 + 4 * c.count) << c.bits << " bits";
     }
 }
 
@@ -79,57 +86,39 @@ TEST_F(DibImageTest, LargerHeadersAreSkippedAndOffBitsIgnored)
     layout.pixels = std::string(4, '\x42');
     std::string file = MakeBitmap(layout);
     file[10] = 0x7F;  // bfOffBits is not consulted
-    WriteFile("v5.bmp", file);
-    DibImage image("v5.bmp");
-    ASSERT_EQ(image.isValid(), 1);
-    EXPECT_EQ(PixelOffset(image), 124);
-    EXPECT_EQ(image.pixelBits()[0], 0x42);
+    HeldImage held(file);
+    ASSERT_EQ(held.image.isValid(), 1);
+    EXPECT_EQ(PixelOffset(held.image), 124);
+    EXPECT_EQ(held.image.pixelBits()[0], 0x42);
 }
 
 TEST_F(DibImageTest, NonBitmapFilesShowTheMessage)
 {
-    WriteFile("text.bmp", "hello, this is text\n");
-    WriteFile("empty.bmp", "");
-    WriteFile("one.bmp", "B");
-    WriteFile("bm-lower.bmp", "bm" + std::string(60, '\0'));
-    for (const char* name : {"text.bmp", "empty.bmp", "one.bmp", "bm-lower.bmp"}) {
+    for (std::string bytes : {std::string("hello, this is text\n"), std::string(), std::string("B"), "BA" + std::string(60, '\0'),
+                              "bm" + std::string(60, '\0')}) {
         shownMessages.clear();
-        DibImage image(name);
-        EXPECT_EQ(image.isValid(), 0) << name;
-        ASSERT_EQ(shownMessages.size(), 1u) << name;
+        HeldImage held(bytes);
+        EXPECT_EQ(held.image.isValid(), 0) << bytes;
+        EXPECT_EQ(held.image.failureReason(), LoadFailure::NotBitmap) << bytes;
+        ASSERT_EQ(shownMessages.size(), 1u) << bytes;
         EXPECT_EQ(shownMessages[0], "This isn't a bitmap file!");
     }
 }
 
-TEST_F(DibImageTest, MissingFileIsInvalidWithoutAMessage)
-{
-    DibImage missing("missing.bmp");
-    EXPECT_EQ(missing.isValid(), 0);
-    ASSERT_EQ(system("mkdir folder.bmp"), 0);
-    DibImage folder("folder.bmp");
-    EXPECT_EQ(folder.isValid(), 0);
-    EXPECT_TRUE(shownMessages.empty());
-}
-
-TEST_F(DibImageTest, TheFileOnDiskIsNeverChanged)
+// The block is the reader's own copy: the bytes it was given stay as they were.
+TEST_F(DibImageTest, TheBytesGivenAreNeverChanged)
 {
     BitmapSpec layout;
     layout.bitCount = 8;
-    layout.colorEntries = 256;
     layout.pixels = std::string(4, '\0');
-    std::string bytes = MakeBitmap(layout);
-    WriteFile("c.bmp", bytes);
+    std::string bytes = MakeBitmap(layout) + std::string(1024, '\0');
+    std::string original = bytes;
     {
-        DibImage image("c.bmp");
+        DibImage image("c.bmp", BytesOf(bytes), bytes.size());
         ASSERT_EQ(image.isValid(), 1);
+        EXPECT_EQ(image.infoHeader()->biClrUsed, 256u);
     }
-    EXPECT_EQ(ReadFile("c.bmp"), bytes);
-}
-
-TEST_F(DibImageTest, LongFileNamesAreCutNotOverrun)
-{
-    DibImage image(std::string(400, 'q').c_str());
-    EXPECT_EQ(image.isValid(), 0);
+    EXPECT_EQ(bytes, original);
 }
 
 }  // namespace

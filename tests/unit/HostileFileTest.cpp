@@ -1,7 +1,7 @@
 // Skin files built to break a careless reader: each must end in a clean
-// rejection (BuildSkin returns 0, so the program says "no valid Bitmap!"),
-// never a read past the block or a giant allocation. The sanitizer run of
-// these tests is what proves "never".
+// rejection with its one reason (BuildSkin returns 0, so the program says "no
+// valid Bitmap!"), never a read past the block or a giant allocation. The
+// sanitizer run of these tests is what proves "never".
 #include "SkinImage.h"
 #include "TestSupport.h"
 
@@ -10,14 +10,15 @@
 
 namespace {
 
-class HostileSkinTest : public SkinFolderTest {
+class HostileSkinTest : public SkinModelTest {
 protected:
-    // Rejected by BuildSkin without the reader's "not a bitmap" message.
-    void ExpectQuietRejection(const std::string& bytes, const char* why)
+    // Rejected for reason, without the reader's "not a bitmap" message.
+    void ExpectQuietRejection(const std::string& bytes, LoadFailure reason, const char* why)
     {
         ResetSkinModel();
-        WriteFile("lum.bmp", bytes);
-        EXPECT_EQ(BuildSkin(), 0) << why;
+        LoadFailure failure = LoadFailure::None;
+        EXPECT_EQ(BuildSkinFromBytes(BytesOf(bytes), bytes.size(), &failure), 0) << why;
+        EXPECT_EQ(failure, reason) << why << ": got " << LoadFailureWord(failure);
         EXPECT_EQ(SkinImage.mask, nullptr) << why;
         EXPECT_TRUE(shownMessages.empty()) << why;
     }
@@ -36,10 +37,11 @@ TEST_F(HostileSkinTest, FilesTooShortForTheirHeaders)
     BitmapSpec layout;
     layout.pixels = std::string(4, '\0');
     std::string good = MakeBitmap(layout);
-    ExpectQuietRejection("BM", "only the signature");
-    ExpectQuietRejection(good.substr(0, 13), "shorter than the file header");
-    ExpectQuietRejection(good.substr(0, 14), "nothing after the file header");
-    ExpectQuietRejection(good.substr(0, 14 + 39), "one byte short of the info header");
+    ExpectQuietRejection("BM", LoadFailure::TooShortForHeaders, "only the signature");
+    ExpectQuietRejection(good.substr(0, 13), LoadFailure::TooShortForHeaders, "shorter than the file header");
+    ExpectQuietRejection(good.substr(0, 14), LoadFailure::TooShortForHeaders, "nothing after the file header");
+    ExpectQuietRejection(good.substr(0, 14 + 39), LoadFailure::TooShortForHeaders,
+                         "one byte short of the info header");
 }
 
 TEST_F(HostileSkinTest, HeaderSizeAndColourTableOutsideTheFile)
@@ -50,23 +52,24 @@ TEST_F(HostileSkinTest, HeaderSizeAndColourTableOutsideTheFile)
 
     std::string huge = file;
     SetField(huge, kBiSize, 0xFFFFFFFF);
-    ExpectQuietRejection(huge, "biSize 0xFFFFFFFF");
+    ExpectQuietRejection(huge, LoadFailure::TooShortForHeaders, "biSize 0xFFFFFFFF");
 
     std::string past = file;
     SetField(past, kBiSize, static_cast<uint32_t>(file.size() - 14 + 1));
-    ExpectQuietRejection(past, "biSize one past the block");
+    ExpectQuietRejection(past, LoadFailure::TooShortForHeaders, "biSize one past the block");
 
     std::string colours = file;
     SetField(colours, kBiClrUsed, 0xFFFFFFFF);
-    ExpectQuietRejection(colours, "biClrUsed 0xFFFFFFFF");
+    ExpectQuietRejection(colours, LoadFailure::ColourTableOutsideFile, "biClrUsed 0xFFFFFFFF");
 
     std::string table = file;
     SetField(table, kBiClrUsed, 2);  // 8 bytes of table, 4 bytes in the file
-    ExpectQuietRejection(table, "colour table longer than the file");
+    ExpectQuietRejection(table, LoadFailure::ColourTableOutsideFile, "colour table longer than the file");
 
     BitmapSpec eight;
     eight.bitCount = 8;
-    ExpectQuietRejection(MakeBitmap(eight), "8-bit header with no colour table bytes");
+    ExpectQuietRejection(MakeBitmap(eight), LoadFailure::ColourTableOutsideFile,
+                         "8-bit header with no colour table bytes");
 }
 
 TEST_F(HostileSkinTest, PixelArraysLargerThanTheFile)
@@ -75,26 +78,27 @@ TEST_F(HostileSkinTest, PixelArraysLargerThanTheFile)
     layout.width = 0x40000000;
     layout.height = 1;
     layout.pixels = std::string(16, '\0');
-    ExpectQuietRejection(MakeBitmap(layout), "width 0x40000000");
+    ExpectQuietRejection(MakeBitmap(layout), LoadFailure::PixelsOutsideFile, "width 0x40000000");
 
     layout.width = 4000;
     layout.height = 4000;
-    ExpectQuietRejection(MakeBitmap(layout), "4000 x 4000 with no pixel data");
+    ExpectQuietRejection(MakeBitmap(layout), LoadFailure::PixelsOutsideFile, "4000 x 4000 with no pixel data");
 
     layout.width = 0x7FFFFFFF;
     layout.height = 0x7FFFFFFF;
-    ExpectQuietRejection(MakeBitmap(layout), "largest positive size");
+    ExpectQuietRejection(MakeBitmap(layout), LoadFailure::PixelsOutsideFile, "largest positive size");
 
     // 3 x 2 needs two rows of 12 bytes; one byte less must be refused, the
     // exact size accepted.
     layout.width = 3;
     layout.height = 2;
     layout.pixels = std::string(23, '\0');
-    ExpectQuietRejection(MakeBitmap(layout), "pixel array one byte short");
+    ExpectQuietRejection(MakeBitmap(layout), LoadFailure::PixelsOutsideFile, "pixel array one byte short");
     ResetSkinModel();
     layout.pixels = std::string(24, '\0');
-    WriteFile("lum.bmp", MakeBitmap(layout));
-    EXPECT_EQ(BuildSkin(), 1);
+    std::string exact = MakeBitmap(layout);
+    LoadFailure failure;
+    EXPECT_EQ(BuildSkinFromBytes(BytesOf(exact), exact.size(), &failure), 1);
 }
 
 TEST_F(HostileSkinTest, PixelArrayPushedOutByTheColourTable)
@@ -102,7 +106,8 @@ TEST_F(HostileSkinTest, PixelArrayPushedOutByTheColourTable)
     BitmapSpec layout;
     layout.clrUsed = 1;
     layout.pixels = std::string(4, '\0');  // room for the table or the pixels, not both
-    ExpectQuietRejection(MakeBitmap(layout), "pixels shifted past the end by the table");
+    ExpectQuietRejection(MakeBitmap(layout), LoadFailure::PixelsOutsideFile,
+                         "pixels shifted past the end by the table");
 }
 
 // A 12-byte core header is misread as a 40-byte one: whatever that makes of
@@ -114,10 +119,7 @@ TEST_F(HostileSkinTest, CoreHeaderIsMisreadSafely)
     const unsigned char core[] = {12, 0, 0, 0, 2, 0, 2, 0, 1, 0, 24, 0};
     file.append(reinterpret_cast<const char*>(core), sizeof core);
     file += std::string(40, '\x5A');
-    ResetSkinModel();
-    WriteFile("lum.bmp", file);
-    EXPECT_EQ(BuildSkin(), 0);
-    EXPECT_TRUE(shownMessages.empty());
+    ExpectQuietRejection(file, LoadFailure::ColourTableOutsideFile, "core header");
 }
 
 TEST_F(HostileSkinTest, RandomisedHeadersNeverReadOutsideTheFile)
@@ -136,8 +138,8 @@ TEST_F(HostileSkinTest, RandomisedHeadersNeverReadOutsideTheFile)
             if (field + 4 <= file.size() && next() % 2)
                 SetField(file, field, next() % 4 ? next() % 200 : next());
         ResetSkinModel();
-        WriteFile("lum.bmp", file);
-        BuildSkin();
+        LoadFailure failure;
+        BuildSkinFromBytes(BytesOf(file), file.size(), &failure);
         if (SkinImage.mask) {
             uint64_t used = SkinRowBytes(SkinImage.width) * static_cast<uint64_t>(SkinImage.height);
             uint64_t start = static_cast<uint64_t>(

@@ -1,18 +1,18 @@
 #include "HotspotTable.h"
 #include "TestSupport.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-class HotspotFileTest : public SkinFolderTest {
+class HotspotTextTest : public SkinModelTest {
 protected:
-    // Writes "lum.ini" and loads it; the load must succeed.
-    void Load(const std::string& bytes)
+    // Reads a hotspot file's bytes into HotspotTable.
+    static void Load(const std::string& bytes)
     {
-        WriteFile("lum.ini", bytes);
-        ASSERT_EQ(LoadHotspotFile(), 1);
+        ReadHotspotText(BytesOf(bytes), bytes.size(), &HotspotTable, nullptr, nullptr);
     }
 
     static void ExpectSlot(int index, const char* name, int32_t left, int32_t top, int32_t right,
@@ -27,26 +27,14 @@ protected:
     }
 };
 
-TEST_F(HotspotFileTest, MissingFileFailsAndLeavesTableEmpty)
-{
-    EXPECT_EQ(LoadHotspotFile(), 0);
-    EXPECT_EQ(HotspotTable.count, 0);
-}
-
-TEST_F(HotspotFileTest, DirectoryNamedLikeTheFileFails)
-{
-    ASSERT_EQ(system("mkdir lum.ini"), 0);
-    EXPECT_EQ(LoadHotspotFile(), 0);
-}
-
-TEST_F(HotspotFileTest, EmptyFileLoadsWithNoHotspots)
+TEST_F(HotspotTextTest, EmptyFileLoadsWithNoHotspots)
 {
     Load("");
     EXPECT_EQ(HotspotTable.count, 0);
     EXPECT_EQ(FindHotspot(0, 0), kNoHotspot);
 }
 
-TEST_F(HotspotFileTest, SeparatorsAndEmptyFields)
+TEST_F(HotspotTextTest, SeparatorsAndEmptyFields)
 {
     Load("ding.wav 10 10 60 40\n"
          "EXIT,180,0,200,20\n"
@@ -63,7 +51,7 @@ TEST_F(HotspotFileTest, SeparatorsAndEmptyFields)
     ExpectSlot(5, "a", 1, 2, 3, 4);
 }
 
-TEST_F(HotspotFileTest, EmptyAndSeparatorOnlyLinesTakeSlots)
+TEST_F(HotspotTextTest, EmptyAndSeparatorOnlyLinesTakeSlots)
 {
     Load("a.wav 0 0 10 10\n\n \t,,\nb.wav 0 0 10 10");
     ASSERT_EQ(HotspotTable.count, 4);
@@ -72,7 +60,7 @@ TEST_F(HotspotFileTest, EmptyAndSeparatorOnlyLinesTakeSlots)
     ExpectSlot(3, "b.wav", 0, 0, 10, 10);
 }
 
-TEST_F(HotspotFileTest, CrLfEndingsGiveTheSameTableAsLf)
+TEST_F(HotspotTextTest, CrLfEndingsGiveTheSameTableAsLf)
 {
     Load("a.wav 1 2 3 4\r\nMIN 5 6 7 8\r\n");
     ASSERT_EQ(HotspotTable.count, 2);
@@ -80,7 +68,7 @@ TEST_F(HotspotFileTest, CrLfEndingsGiveTheSameTableAsLf)
     ExpectSlot(1, "MIN", 5, 6, 7, 8);
 }
 
-TEST_F(HotspotFileTest, LoneCarriageReturnsStayInTheLine)
+TEST_F(HotspotTextTest, LoneCarriageReturnsStayInTheLine)
 {
     Load("MIN\r\r\nx.wav\r1 2 3 4\rEXIT 0 0 9 9\r");
     ASSERT_EQ(HotspotTable.count, 2);
@@ -91,43 +79,14 @@ TEST_F(HotspotFileTest, LoneCarriageReturnsStayInTheLine)
     ExpectSlot(1, "x.wav\r1", 2, 3, 4, 0);
 }
 
-// All lines the reader gives for a file, as the loader would see them.
-static std::vector<std::string> ReadAllLines()
-{
-    std::vector<std::string> lines;
-    HotspotLineReader reader;
-    if (!OpenHotspotFile(&reader))
-        return lines;
-    char line[kLineBufferSize];
-    while (ReadHotspotLine(&reader, line))
-        lines.emplace_back(line, static_cast<size_t>(reader.lineLength));
-    CloseHotspotFile(&reader);
-    return lines;
-}
-
-TEST_F(HotspotFileTest, CarriageReturnsAtReadChunkBoundaries)
-{
-    // 32767 commas are 131 full lines and one of 148; the CR LF pair straddles
-    // the first chunk boundary, a lone CR ends the second chunk.
-    std::string commas(kHotspotReadChunk - 1, ',');
-    std::string first = commas + "\r\nEXIT 1 1 5 5\n";
-    std::string second(2 * kHotspotReadChunk - 1 - first.size(), ',');
-    WriteFile("lum.ini", first + second + "\rMIN");
-    std::vector<std::string> lines = ReadAllLines();
-    ASSERT_EQ(lines.size(), 265u);
-    EXPECT_EQ(lines[131], std::string(148, ','));
-    EXPECT_EQ(lines[132], "EXIT 1 1 5 5");
-    EXPECT_EQ(lines[264], std::string(second.size() % 249, ',') + "\rMIN");
-}
-
-TEST_F(HotspotFileTest, CtrlZEndsTheText)
+TEST_F(HotspotTextTest, CtrlZEndsTheText)
 {
     Load("a.wav 1 1 9 9\nb.wav 1 1 9 9\x1a\nc.wav 1 1 9 9\n");
     ASSERT_EQ(HotspotTable.count, 2);
     ExpectSlot(1, "b.wav", 1, 1, 9, 9);
 }
 
-TEST_F(HotspotFileTest, ZeroByteEndsTheLinesFieldsButNotTheLine)
+TEST_F(HotspotTextTest, ZeroByteEndsTheLinesFieldsButNotTheLine)
 {
     Load(std::string("a.wav 1 2\0 3 4\nb.wav 5 6 7 8\n", 29));
     ASSERT_EQ(HotspotTable.count, 2);
@@ -135,7 +94,7 @@ TEST_F(HotspotFileTest, ZeroByteEndsTheLinesFieldsButNotTheLine)
     ExpectSlot(1, "b.wav", 5, 6, 7, 8);
 }
 
-TEST_F(HotspotFileTest, LongLinesAreReadIn249CharacterChunks)
+TEST_F(HotspotTextTest, LongLinesAreReadIn249CharacterChunks)
 {
     std::string head = "ding.wav 10 10 60 40";
     std::string line300 = head + std::string(300 - head.size() - 4, ' ') + "tail";
@@ -154,13 +113,13 @@ TEST_F(HotspotFileTest, LongLinesAreReadIn249CharacterChunks)
     ExpectSlot(7, "last", 1, 1, 2, 2);
 }
 
-TEST_F(HotspotFileTest, LastLineOf249CharactersWithoutNewlineTakesOneSlot)
+TEST_F(HotspotTextTest, LastLineOf249CharactersWithoutNewlineTakesOneSlot)
 {
     Load(std::string(249, 'z'));
     EXPECT_EQ(HotspotTable.count, 1);
 }
 
-TEST_F(HotspotFileTest, NamesAreCutTo239Characters)
+TEST_F(HotspotTextTest, NamesAreCutTo239Characters)
 {
     std::string name(240, 'n');
     Load(name + " 1 2 3 4\n" + std::string(239, 'm') + " 5 6 7 8\n");
@@ -169,7 +128,7 @@ TEST_F(HotspotFileTest, NamesAreCutTo239Characters)
     EXPECT_EQ(std::string(HotspotTable.slots[1].name), std::string(239, 'm'));
 }
 
-TEST_F(HotspotFileTest, OnlyTheFirst32LinesAreStored)
+TEST_F(HotspotTextTest, OnlyTheFirst32LinesAreStored)
 {
     std::string text;
     for (int i = 0; i < 40; i++)
@@ -179,11 +138,80 @@ TEST_F(HotspotFileTest, OnlyTheFirst32LinesAreStored)
     ExpectSlot(31, "s31.wav", 31, 0, 100, 100);
 }
 
-TEST_F(HotspotFileTest, TheFileIsSharedAndNeverChanged)
+static void KeepPiece(const HotspotPiece* piece, void* pieces)
 {
-    std::string text = "a.wav 1 1 9 9\r\n\x1a tail";
-    Load(text);
-    EXPECT_EQ(ReadFile("lum.ini"), text);
+    static_cast<std::vector<HotspotPiece>*>(pieces)->push_back(*piece);
+}
+
+static std::vector<HotspotPiece> ReadPieces(const std::string& bytes)
+{
+    std::vector<HotspotPiece> pieces;
+    ReadHotspotText(BytesOf(bytes), bytes.size(), &HotspotTable, KeepPiece, &pieces);
+    return pieces;
+}
+
+static void ExpectPiece(const HotspotPiece& piece, int line, int continuation, uint64_t start, uint64_t end,
+                        int length, int slot)
+{
+    EXPECT_EQ(piece.line, line) << "piece at " << start;
+    EXPECT_EQ(piece.continuation, continuation) << "piece at " << start;
+    EXPECT_EQ(piece.byteStart, start) << "piece at " << start;
+    EXPECT_EQ(piece.byteEnd, end) << "piece at " << start;
+    EXPECT_EQ(piece.length, length) << "piece at " << start;
+    EXPECT_EQ(piece.slot, slot) << "piece at " << start;
+}
+
+// Each slot knows its file line and the bytes it was read from, CR LF, a cut
+// at 249 characters and the 0x1A that ends the text included.
+TEST_F(HotspotTextTest, EveryPieceKnowsItsLineAndBytes)
+{
+    std::string longLine = "far.wav 1 2 3 4" + std::string(300 - 15, ' ');
+    std::vector<HotspotPiece> pieces =
+        ReadPieces("a.wav 1 2 3 4\r\n\n" + longLine + "\nx\ry\r\x1a tail\n");
+    ASSERT_EQ(pieces.size(), 5u);
+    ExpectPiece(pieces[0], 1, 0, 0, 15, 13, 0);
+    EXPECT_EQ(pieces[0].nameLength, 5);
+    ExpectPiece(pieces[1], 2, 0, 15, 16, 0, 1);
+    EXPECT_EQ(pieces[1].nameLength, 0);
+    ExpectPiece(pieces[2], 3, 0, 16, 16 + 249, 249, 2);
+    ExpectPiece(pieces[3], 3, 1, 16 + 249, 16 + 301, 51, 3);
+    ExpectPiece(pieces[4], 4, 0, 317, 321, 4, 4);
+    EXPECT_STREQ(HotspotTable.slots[4].name, "x\ry\r");
+}
+
+// The table holds 32 slots; a watcher still hears of every later line.
+TEST_F(HotspotTextTest, PiecesPastAFullTableTakeNoSlot)
+{
+    std::string text;
+    for (int i = 0; i < 34; i++)
+        text += "s" + std::to_string(i) + ".wav 0 0 9 9\n";
+    std::vector<HotspotPiece> pieces = ReadPieces(text + std::string(260, 'n'));
+    ASSERT_EQ(pieces.size(), 36u);
+    EXPECT_EQ(HotspotTable.count, kMaxHotspots);
+    ExpectPiece(pieces[33], 34, 0, 10 * 15 + 23 * 16, 10 * 15 + 24 * 16, 15, kNoHotspot);
+    EXPECT_EQ(pieces[33].nameLength, 7);
+    EXPECT_EQ(pieces[35].continuation, 1);
+    EXPECT_EQ(pieces[35].nameLength, 11);
+}
+
+// The file reaches the reader in pieces of any size: every place where it is
+// cut in two must give the same slots and pieces as the whole at once.
+TEST_F(HotspotTextTest, BytesFedInTwoPartsReadAsTheWhole)
+{
+    std::string text = "MIN 1 2 3 4\r\nx\ry 5\r" + std::string(247, 'w') + "\r\rz\r\n\r\x1a more\n";
+    std::vector<std::string> whole;
+    ReadHotspotText(BytesOf(text), text.size(), &HotspotTable, KeepPieceText, &whole);
+    HotspotTableRecord expected = HotspotTable;
+    for (size_t cut = 0; cut <= text.size(); cut++) {
+        std::vector<std::string> pieces;
+        HotspotTextReader reader;
+        StartHotspotText(&reader, &HotspotTable, KeepPieceText, &pieces);
+        if (TakeHotspotBytes(&reader, BytesOf(text), cut))
+            TakeHotspotBytes(&reader, BytesOf(text) + cut, text.size() - cut);
+        EndHotspotText(&reader);
+        EXPECT_EQ(pieces, whole) << "cut at " << cut;
+        EXPECT_EQ(std::memcmp(&HotspotTable, &expected, sizeof expected), 0) << "cut at " << cut;
+    }
 }
 
 TEST(ConvertCoordinate, SignsSpacesAndJunk)
@@ -194,7 +222,7 @@ TEST(ConvertCoordinate, SignsSpacesAndJunk)
     EXPECT_EQ(ConvertCoordinate("-17"), -17);
     EXPECT_EQ(ConvertCoordinate("+17"), 17);
     EXPECT_EQ(ConvertCoordinate("--1"), 0);
-    EXPECT_EQ(ConvertCoordinate("\v\f\r 5"), 5);
+    EXPECT_EQ(ConvertCoordinate("\v\f\r\t\n 5"), 5);
     EXPECT_EQ(ConvertCoordinate("007"), 7);
 }
 

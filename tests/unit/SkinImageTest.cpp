@@ -7,17 +7,24 @@ namespace {
 
 const uint32_t kMagenta = 0xFF00FF;  // blue 255, green 0, red 255
 
-class SkinImageTest : public SkinFolderTest {
+class SkinImageTest : public SkinModelTest {
 protected:
-    void WriteSkin(int32_t width, int32_t height, const std::string& pixels, uint16_t bits = 24)
+    // Builds the skin from a file's bytes: 1, or 0 with the reason in failure.
+    int Build(const std::string& file)
+    {
+        return BuildSkinFromBytes(BytesOf(file), file.size(), &failure);
+    }
+    int BuildSkinOf(int32_t width, int32_t height, const std::string& pixels, uint16_t bits = 24)
     {
         BitmapSpec layout;
         layout.width = width;
         layout.height = height;
         layout.bitCount = bits;
         layout.pixels = pixels;
-        WriteFile("lum.bmp", MakeBitmap(layout));
+        return Build(MakeBitmap(layout));
     }
+    LoadFailure failure = LoadFailure::None;
+
     static std::string Bytes(const unsigned char* data, size_t size)
     {
         return std::string(reinterpret_cast<const char*>(data), size);
@@ -26,8 +33,7 @@ protected:
 
 TEST_F(SkinImageTest, FourMagentaPixelsGiveAWhiteMaskAndABlackPicture)
 {
-    WriteSkin(4, 1, PixelRows(4, {{kMagenta, kMagenta, kMagenta, kMagenta}}));
-    ASSERT_EQ(BuildSkin(), 1);
+    ASSERT_EQ(BuildSkinOf(4, 1, PixelRows(4, {{kMagenta, kMagenta, kMagenta, kMagenta}})), 1);
     EXPECT_EQ(SkinImage.width, 4);
     EXPECT_EQ(SkinImage.height, 1);
     EXPECT_EQ(Bytes(SkinImage.mask, 12), std::string(12, '\xFF'));
@@ -45,8 +51,7 @@ TEST_F(SkinImageTest, RowsArePaddedAndEveryPixelIsClassified)
             bottom.push_back(x % 2 ? kMagenta : 0xFF01FF);  // one green step off the key
         }
         std::string pixels = PixelRows(width, {top, bottom});
-        WriteSkin(width, 2, pixels);
-        ASSERT_EQ(BuildSkin(), 1) << "width " << width;
+        ASSERT_EQ(BuildSkinOf(width, 2, pixels), 1) << "width " << width;
 
         uint64_t rowBytes = SkinRowBytes(width);
         EXPECT_EQ(rowBytes, static_cast<uint64_t>(3 * width + width % 4)) << "width " << width;
@@ -115,32 +120,39 @@ TEST_F(SkinImageTest, ColorTableBeforeTwentyFourBitPixelsIsSkipped)
     layout.clrUsed = 2;
     layout.colorEntries = 2;
     layout.pixels = PixelRows(1, {{kMagenta}});
-    WriteFile("lum.bmp", MakeBitmap(layout));
-    ASSERT_EQ(BuildSkin(), 1);
+    ASSERT_EQ(Build(MakeBitmap(layout)), 1);
     EXPECT_EQ(Bytes(SkinImage.mask, 3), std::string(3, '\xFF'));
 }
 
-TEST_F(SkinImageTest, OnlyBottomUpTwentyFourBitSkinsWithAPositiveSizeAreAccepted)
+// Each rejection names its one reason and shows nothing of its own.
+TEST_F(SkinImageTest, OnlyBottomUpUncompressedTwentyFourBitSkinsWithAPositiveSizeAreAccepted)
 {
-    const struct { int32_t width, height; uint16_t bits; } rejected[] = {
-        {2, 2, 8}, {2, 2, 32}, {2, 2, 1}, {2, -2, 24}, {0, 2, 24}, {2, 0, 24}, {-2, 2, 24},
-        {2, INT32_MIN, 24}};
+    const struct { int32_t width, height; uint16_t bits; uint32_t compression; LoadFailure reason; } rejected[] = {
+        {2, 2, 8, 0, LoadFailure::Not24Bit},        {2, 2, 32, 0, LoadFailure::Not24Bit},
+        {2, 2, 1, 0, LoadFailure::Not24Bit},        {2, -2, 24, 0, LoadFailure::TopDown},
+        {2, INT32_MIN, 24, 0, LoadFailure::TopDown}, {0, 2, 24, 0, LoadFailure::ZeroSize},
+        {2, 0, 24, 0, LoadFailure::ZeroSize},       {-2, 2, 24, 0, LoadFailure::ZeroSize},
+        {2, 2, 24, 1, LoadFailure::Compressed},     {2, 2, 24, 3, LoadFailure::Compressed},
+        {2, 2, 24, 4, LoadFailure::Compressed}};
     for (const auto& r : rejected) {
         ResetSkinModel();
-        WriteSkin(r.width, r.height, std::string(2048, '\0'), r.bits);
-        EXPECT_EQ(BuildSkin(), 0) << r.width << " x " << r.height << " at " << r.bits << " bits";
+        BitmapSpec layout;
+        layout.width = r.width;
+        layout.height = r.height;
+        layout.bitCount = r.bits;
+        layout.compression = r.compression;
+        layout.pixels = std::string(2048, '\0');
+        EXPECT_EQ(Build(MakeBitmap(layout)), 0) << r.width << " x " << r.height << " at " << r.bits << " bits";
+        EXPECT_EQ(failure, r.reason) << r.width << " x " << r.height << " at " << r.bits << " bits";
         EXPECT_EQ(SkinImage.mask, nullptr);
         EXPECT_TRUE(shownMessages.empty());
     }
 }
 
-TEST_F(SkinImageTest, MissingOrForeignSkinFails)
+TEST_F(SkinImageTest, ForeignSkinShowsTheReadersMessage)
 {
-    EXPECT_EQ(BuildSkin(), 0);
-    EXPECT_TRUE(shownMessages.empty());
-    ResetSkinModel();
-    WriteFile("lum.bmp", "GIF89a");
-    EXPECT_EQ(BuildSkin(), 0);
+    EXPECT_EQ(Build("GIF89a"), 0);
+    EXPECT_EQ(failure, LoadFailure::NotBitmap);
     ASSERT_EQ(shownMessages.size(), 1u);
     EXPECT_EQ(shownMessages[0], "This isn't a bitmap file!");
 }
@@ -152,9 +164,9 @@ TEST_F(SkinImageTest, OnlyTheCopyInMemoryLosesItsKeyColour)
     layout.height = 3;
     layout.pixels = PixelRows(3, {{kMagenta, 1, 2}, {3, kMagenta, 4}, {5, 6, kMagenta}});
     std::string bytes = MakeBitmap(layout);
-    WriteFile("lum.bmp", bytes);
-    ASSERT_EQ(BuildSkin(), 1);
-    EXPECT_EQ(ReadFile("lum.bmp"), bytes);
+    std::string original = bytes;
+    ASSERT_EQ(Build(bytes), 1);
+    EXPECT_EQ(bytes, original);
 }
 
 }  // namespace

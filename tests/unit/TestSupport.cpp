@@ -1,15 +1,11 @@
 #include "TestSupport.h"
 
-#include "HotspotTable.h"
-#include "LockedBlock.h"
-#include "SkinImage.h"
+#include "PlatformFaults.h"
+#include "Startup.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
-#include <sstream>
-#include <unistd.h>
 
 std::vector<std::string> shownMessages;
 
@@ -18,48 +14,57 @@ void ShowMessage(const char* text)
     shownMessages.push_back(text);
 }
 
-void ResetSkinModel()
+void SkinModelTest::SetUp()
 {
-    delete SkinImage.image;
-    ReleaseLockedBlock(SkinImage.mask);
-    SkinImage = SkinImageRecord();
-    HotspotTable = HotspotTableRecord();
+    ResetSkinModel();
+    PlatformFaults = PlatformFaultsRecord();
     shownMessages.clear();
 }
 
-void SkinFolderTest::SetUp()
+void SkinModelTest::TearDown()
 {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    previous = cwd;
+    ResetSkinModel();
+    PlatformFaults = PlatformFaultsRecord();
+}
+
+TempFolder::TempFolder()
+{
     char pattern[] = "/tmp/lum-unit-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-    ASSERT_EQ(chdir(folder.c_str()), 0);
-    ResetSkinModel();
+    if (mkdtemp(pattern))
+        folder = pattern;
+    EXPECT_FALSE(folder.empty()) << "cannot make a temporary folder";
 }
 
-void SkinFolderTest::TearDown()
+TempFolder::~TempFolder()
 {
-    ResetSkinModel();
-    ASSERT_EQ(chdir(previous.c_str()), 0);
     std::string command = "rm -rf '" + folder + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(std::system(command.c_str()), 0);
 }
 
-void SkinFolderTest::WriteFile(const std::string& name, const std::string& bytes)
+std::string TempFolder::Path(const std::string& name) const
 {
-    std::ofstream out(name, std::ios::binary);
+    return folder + "/" + name;
+}
+
+void TempFolder::Write(const std::string& name, const std::string& bytes) const
+{
+    std::ofstream out(Path(name), std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << "cannot write " << name;
 }
 
-std::string SkinFolderTest::ReadFile(const std::string& name)
+void KeepPieceText(const HotspotPiece* piece, void* texts)
 {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    char text[160];
+    std::snprintf(text, sizeof text, "line %d%s, bytes %llu-%llu, %d characters, name %d, slot %d", piece->line,
+                  piece->continuation ? " continued" : "", static_cast<unsigned long long>(piece->byteStart),
+                  static_cast<unsigned long long>(piece->byteEnd), piece->length, piece->nameLength, piece->slot);
+    static_cast<std::vector<std::string>*>(texts)->push_back(text);
+}
+
+const unsigned char* BytesOf(const std::string& text)
+{
+    return reinterpret_cast<const unsigned char*>(text.data());
 }
 
 static void PutLittleEndian(std::string& out, uint64_t value, int bytes)
@@ -76,7 +81,8 @@ std::string MakeBitmap(const BitmapSpec& layout)
     PutLittleEndian(info, static_cast<uint32_t>(layout.height), 4);
     PutLittleEndian(info, 1, 2);
     PutLittleEndian(info, layout.bitCount, 2);
-    PutLittleEndian(info, 0, 4 * 4);
+    PutLittleEndian(info, layout.compression, 4);
+    PutLittleEndian(info, 0, 3 * 4);
     PutLittleEndian(info, layout.clrUsed, 4);
     PutLittleEndian(info, 0, 4);
     if (layout.headerSize > 40)

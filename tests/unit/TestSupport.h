@@ -1,32 +1,46 @@
 #ifndef LUM_TESTS_TESTSUPPORT_H
 #define LUM_TESTS_TESTSUPPORT_H
 
+#include "HotspotTable.h"
+#include "Startup.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Every text passed to ShowMessage since the last ResetSkinModel.
+// Every text passed to ShowMessage since the last SkinModelTest began.
 extern std::vector<std::string> shownMessages;
 
-// Frees what the skin model holds and zeroes its records and shownMessages.
-void ResetSkinModel();
-
-// A fresh, empty current directory per test, removed afterwards; the skin
-// model's process-wide records start zeroed in each test.
-class SkinFolderTest : public ::testing::Test {
+// The skin model's process-wide records, the platform's fault record and the
+// shown messages start zeroed in each test and are freed after it.
+class SkinModelTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+};
 
-    void WriteFile(const std::string& name, const std::string& bytes);
-    std::string ReadFile(const std::string& name);
+// A fresh, empty folder under the temporary folder, removed with its files
+// when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    std::string Path(const std::string& name) const;
+    void Write(const std::string& name, const std::string& bytes) const;
+    const std::string& Name() const { return folder; }
 
 private:
     std::string folder;
-    std::string previous;
 };
+
+// Every piece the hotspot reader reads, one line of text each, so that lists
+// of pieces compare field by field.
+void KeepPieceText(const HotspotPiece* piece, void* texts);
+
+// The bytes of a string as the cores take them.
+const unsigned char* BytesOf(const std::string& text);
 
 // A bottom-up bitmap file: 14-byte file header, a 40-byte info header (or
 // biSize bytes, zero-filled past 40), colorEntries 4-byte colour entries, then
@@ -35,6 +49,7 @@ struct BitmapSpec {
     int32_t width = 1;
     int32_t height = 1;
     uint16_t bitCount = 24;
+    uint32_t compression = 0;
     uint32_t clrUsed = 0;
     uint32_t headerSize = 40;
     uint32_t colorEntries = 0;

@@ -1,10 +1,8 @@
 #include "WindowTestSupport.h"
 
-#include "HotspotTable.h"
-#include "LockedBlock.h"
 #include "RecordingDesktopCalls.h"
-#include "SkinImage.h"
 #include "SkinWindow.h"
+#include "Startup.h"
 
 #include <cstdio>
 
@@ -42,10 +40,7 @@ std::string MakePlainSkinFile(int32_t width, int32_t height, uint32_t colour)
 
 static void ResetProgramRecords()
 {
-    delete SkinImage.image;
-    ReleaseLockedBlock(SkinImage.mask);
-    SkinImage = SkinImageRecord();
-    HotspotTable = HotspotTableRecord();
+    ResetSkinModel();
     DragState = DragStateRecord();
     SkinWindow = SkinWindowRecord();
     ResetDesktopCalls();

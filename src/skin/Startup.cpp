@@ -1,0 +1,46 @@
+#include "Startup.h"
+
+#include "LockedBlock.h"
+#include "ShowMessage.h"
+#include "SkinImage.h"
+
+StartupRecord Startup;
+
+void TellUser(const char* text)
+{
+    if (Startup.ending)
+        return;
+    ShowMessage(text);
+    Startup.messagesShown++;
+}
+
+static void FailStartup(const char* text, EndProgramCall endProgram)
+{
+    TellUser(text);
+    if (!Startup.ending) {
+        Startup.ending = 1;
+        endProgram();
+    }
+}
+
+int RunStartup(EndProgramCall endProgram, HotspotPieceObserver observer, void* context)
+{
+    int hotspotsRead = ReadHotspotFile(kHotspotFileName, &HotspotTable, observer, context,
+                                       &Startup.hotspotFailure);
+    if (!hotspotsRead)
+        FailStartup(kNoIniText, endProgram);
+    Startup.hotspotMessages = Startup.messagesShown;
+    int skinBuilt = BuildSkinFile(kSkinFileName, &Startup.skinFailure);
+    if (!skinBuilt)
+        FailStartup(kNoBitmapText, endProgram);
+    return hotspotsRead && skinBuilt;
+}
+
+void ResetSkinModel()
+{
+    delete SkinImage.image;
+    ReleaseLockedBlock(SkinImage.mask);
+    SkinImage = SkinImageRecord();
+    HotspotTable = HotspotTableRecord();
+    Startup = StartupRecord();
+}
