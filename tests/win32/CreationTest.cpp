@@ -73,6 +73,45 @@ TEST_F(CreationTest, TextFileAsSkinShowsTheReadersMessageThenTheSkinMessage)
     ExpectErrorBox(shownBoxes[1], window, "no valid Bitmap!");
 }
 
+// Whoever fixes the file while its message is up must be able to write it:
+// the skin is closed before any box is shown.
+static std::vector<int> skinWritableWhileShown;
+
+static void TryToWriteTheSkin()
+{
+    HANDLE file = CreateFileA("lum.bmp", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    skinWritableWhileShown.push_back(file != INVALID_HANDLE_VALUE);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+}
+
+TEST_F(CreationTest, TheSkinIsClosedWhileItsMessagesAreShown)
+{
+    WriteFile("lum.ini", kValidIni);
+    WriteFile("lum.bmp", "just some words\r\n");
+    skinWritableWhileShown.clear();
+    whileBoxShown = TryToWriteTheSkin;
+    CreateWindowNow();
+    ASSERT_EQ(shownBoxes.size(), 2u);
+    EXPECT_EQ(skinWritableWhileShown, std::vector<int>({1, 1}));
+}
+
+// Another program may hold "lum.ini" open for writing (an editor saving it)
+// while lum starts: the file is opened sharing reads and writes.
+TEST_F(CreationTest, HotspotFileHeldOpenForWritingStillLoads)
+{
+    WriteFile("lum.ini", kValidIni);
+    WriteFile("lum.bmp", MakePlainSkinFile(8, 8, 0x336699));
+    HANDLE held = CreateFileA("lum.ini", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    CreateWindowNow();
+    CloseHandle(held);
+    EXPECT_TRUE(shownBoxes.empty());
+    EXPECT_TRUE(IsWindow(window));
+}
+
 // Once the ini failure has destroyed the window, nothing more is shown: the
 // person sees "no valid ini file!" alone and the program ends.
 TEST_F(CreationTest, WhenBothFilesFailOnlyTheIniMessageIsShown)

@@ -5,10 +5,13 @@
 std::vector<ShownBox> shownBoxes;
 std::vector<StartedSound> startedSounds;
 int soundServiceAnswer = 1;
+void (*whileBoxShown)();
 
 int ShowMessageBox(HWND owner, const char* text, const char* title, UINT style)
 {
     shownBoxes.push_back({owner, text, title, style});
+    if (whileBoxShown)
+        whileBoxShown();
     return IDOK;
 }
 
@@ -23,4 +26,5 @@ void ResetDesktopCalls()
     shownBoxes.clear();
     startedSounds.clear();
     soundServiceAnswer = 1;
+    whileBoxShown = nullptr;
 }

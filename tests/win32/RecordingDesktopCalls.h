@@ -24,6 +24,9 @@ struct StartedSound {
 extern std::vector<ShownBox> shownBoxes;
 extern std::vector<StartedSound> startedSounds;
 
+// Called as each box is recorded, while the window would wait for it.
+extern void (*whileBoxShown)();
+
 // What StartSound reports: 1 (playing) unless a test makes the service refuse.
 extern int soundServiceAnswer;
 
