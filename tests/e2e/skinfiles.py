@@ -8,11 +8,12 @@ import wave
 KEY = (255, 0, 255)
 
 
-def bitmap_bytes(pixels, bits=24, height_sign=1, clr_used=0):
+def bitmap_bytes(pixels, bits=24, height_sign=1, clr_used=0, compression=0):
     """A bottom-up BMP of `pixels` (rows top to bottom of (r, g, b)); -1 as
     height_sign stores it top-down. bits 8 writes a grey 256-entry colour
     table and the red channel as index; clr_used puts an unused colour table
-    of that many entries before the pixels of a 24- or 32-bit picture."""
+    of that many entries before the pixels of a 24- or 32-bit picture;
+    compression only marks the uncompressed pixels as compressed."""
     height = len(pixels)
     width = len(pixels[0])
     row_bytes = (width * bits // 8 + 3) // 4 * 4
@@ -27,7 +28,7 @@ def bitmap_bytes(pixels, bits=24, height_sign=1, clr_used=0):
         rows.append(data + bytes(row_bytes - len(data)))
     table = b"".join(bytes((i, i, i, 0)) for i in range(256)) if bits == 8 else b""
     table += bytes(4 * clr_used) if bits != 8 else b""
-    info = struct.pack("<IiiHHIIiiII", 40, width, height * height_sign, 1, bits, 0,
+    info = struct.pack("<IiiHHIIiiII", 40, width, height * height_sign, 1, bits, compression,
                        row_bytes * height, 2835, 2835, clr_used, 0)
     offset = 14 + len(info) + len(table)
     body = info + table + b"".join(rows)
