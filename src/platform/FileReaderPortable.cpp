@@ -18,7 +18,8 @@ static int DescriptorOf(FileReader* file)
 
 // POSIX has no share modes, so the sharing request has nothing to map to.
 // Anything but a plain file is refused, as CreateFileA refuses a directory;
-// O_NONBLOCK keeps a FIFO from stalling the open itself.
+// O_NONBLOCK keeps a FIFO from stalling the open itself, and reads of a plain
+// file ignore it, so it stays.
 int OpenFileReader(const char* name, FileSharing, FileReader* file)
 {
     if (PlatformFaults.failOpen)
@@ -31,7 +32,6 @@ int OpenFileReader(const char* name, FileSharing, FileReader* file)
         close(fd);
         return 0;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     file->handle = reinterpret_cast<void*>(static_cast<intptr_t>(fd));
     return 1;
 }

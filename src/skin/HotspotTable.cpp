@@ -6,7 +6,6 @@
 
 HotspotTableRecord HotspotTable;
 
-static const char kSeparators[] = " ,\t";
 static const unsigned char kEndOfText = 0x1A;
 static const uint32_t kHotspotReadChunk = 32 * 1024;
 
@@ -57,9 +56,34 @@ static void AddCharacter(HotspotTextReader* reader, char c, uint64_t end)
         EndPiece(reader, 0, end);
 }
 
+static int IsPlainByte(unsigned char byte)
+{
+    return byte != '\r' && byte != '\n' && byte != kEndOfText;
+}
+
+// Copies the bytes that need no translation straight into the line, as many
+// as the buffer has room for: most of a file is such runs.
+static uint64_t TakePlainRun(HotspotTextReader* reader, const unsigned char* bytes, uint64_t count)
+{
+    uint64_t room = uint64_t(kLineBufferSize - 1 - reader->length);
+    uint64_t run = 0;
+    while (run < count && run < room && IsPlainByte(bytes[run]))
+        run++;
+    std::memcpy(reader->line + reader->length, bytes, run);
+    reader->length += int32_t(run);
+    reader->taken += run;
+    if (reader->length == kLineBufferSize - 1)
+        EndPiece(reader, 0, reader->taken);
+    return run;
+}
+
 int TakeHotspotBytes(HotspotTextReader* reader, const unsigned char* bytes, uint64_t count)
 {
     for (uint64_t i = 0; i < count && !reader->ended; i++) {
+        if (!reader->pendingReturn && IsPlainByte(bytes[i])) {
+            i += TakePlainRun(reader, bytes + i, count - i) - 1;
+            continue;
+        }
         unsigned char byte = bytes[i];
         uint64_t at = reader->taken;
         if (reader->pendingReturn) {
@@ -158,15 +182,25 @@ int32_t ConvertCoordinate(const char* field)
     return result;
 }
 
+static int IsSeparator(char c)
+{
+    return c == ' ' || c == ',' || c == '\t';
+}
+
 // Finds the next field at or after *cursor: sets *length, advances *cursor
 // past it and returns its start, or nullptr when the line has no more fields.
 static const char* NextField(const char** cursor, size_t* length)
 {
-    const char* start = *cursor + std::strspn(*cursor, kSeparators);
+    const char* start = *cursor;
+    while (IsSeparator(*start))
+        start++;
     if (*start == '\0')
         return nullptr;
-    *length = std::strcspn(start, kSeparators);
-    *cursor = start + *length;
+    const char* end = start;
+    while (*end != '\0' && !IsSeparator(*end))
+        end++;
+    *length = size_t(end - start);
+    *cursor = end;
     return start;
 }
 
