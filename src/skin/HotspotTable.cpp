@@ -95,6 +95,8 @@ int TakeHotspotBytes(HotspotTextReader* reader, const unsigned char* bytes, uint
             }
             // The CR is an ordinary character; the piece may end before this byte.
             AddCharacter(reader, '\r', at);
+            if (reader->ended)
+                break;
         }
         if (byte == kEndOfText) {
             reader->ended = 1;
