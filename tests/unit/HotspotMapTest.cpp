@@ -59,7 +59,7 @@ TEST_F(HotspotMapTest, ReachCountsPixelsOnTheSkinAndWhoWinsThem)
     std::string file = MakeBitmap(layout);
     LoadFailure failure;
     ASSERT_EQ(BuildSkinFromBytes(BytesOf(file), file.size(), &failure), 1);
-    Table("a -1 -1 3 4\nb 1 0 6 3\nc 4 0 9 3\nd 5 1 7 3\ne 8 0 20 20\n");
+    Table("a -3 -1 3 4\nb 1 0 6 3\nc 4 0 9 3\nd 5 1 7 3\ne 8 0 20 20\nf 0 1 3 9\ng 0 -3 3 2\n");
     std::vector<int8_t> map(32);
     MapHotspots(8, 4, map.data());
     HotspotReach reach[kMaxHotspots];
@@ -67,7 +67,8 @@ TEST_F(HotspotMapTest, ReachCountsPixelsOnTheSkinAndWhoWinsThem)
 
     EXPECT_EQ(reach[0].onSkin, 12u);  // x 0..2, y 0..3
     EXPECT_EQ(reach[0].opaque, 12u);
-    EXPECT_EQ(reach[0].wholeOnSkin, 1);
+    EXPECT_EQ(reach[0].wholeOnSkin, 0);  // from x -2
+    EXPECT_EQ(reach[1].wholeOnSkin, 1);
     EXPECT_EQ(reach[0].winners, 1u);
     EXPECT_EQ(reach[1].onSkin, 8u);    // x 2..5, y 1..2
     EXPECT_EQ(reach[1].opaque, 4u);
@@ -81,6 +82,9 @@ TEST_F(HotspotMapTest, ReachCountsPixelsOnTheSkinAndWhoWinsThem)
     EXPECT_EQ(reach[4].onSkin, 0u);    // from x 9: off the skin
     EXPECT_EQ(reach[4].wholeOnSkin, 0);
     EXPECT_EQ(reach[4].winners, 0u);
+    EXPECT_EQ(reach[5].wholeOnSkin, 0);  // down to y 8
+    EXPECT_EQ(reach[6].wholeOnSkin, 0);  // from y -2
+    EXPECT_EQ(reach[6].winners, 1u);     // all inside a
 }
 
 }  // namespace

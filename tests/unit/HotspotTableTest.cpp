@@ -179,6 +179,24 @@ TEST_F(HotspotTextTest, EveryPieceKnowsItsLineAndBytes)
     EXPECT_STREQ(HotspotTable.slots[4].name, "x\ry\r");
 }
 
+// A CR can be the character that fills the buffer; it ends the piece, and
+// when that piece fills the table an unwatched reader wants nothing more.
+TEST_F(HotspotTextTest, CarriageReturnFillingTheBufferEndsThePiece)
+{
+    std::vector<HotspotPiece> pieces = ReadPieces(std::string(248, 'a') + "\rz\n");
+    ASSERT_EQ(pieces.size(), 2u);
+    ExpectPiece(pieces[0], 1, 0, 0, 249, 249, 0);
+    ExpectPiece(pieces[1], 1, 1, 249, 251, 1, 1);
+
+    std::string text = std::string(31, '\n') + std::string(248, 'a') + "\r";
+    HotspotTextReader reader;
+    StartHotspotText(&reader, &HotspotTable, nullptr, nullptr);
+    EXPECT_EQ(TakeHotspotBytes(&reader, BytesOf(text), text.size()), 1);
+    EXPECT_EQ(TakeHotspotBytes(&reader, BytesOf("zzz"), 3), 0);
+    EndHotspotText(&reader);
+    EXPECT_EQ(HotspotTable.count, kMaxHotspots);
+}
+
 // The table holds 32 slots; a watcher still hears of every later line.
 TEST_F(HotspotTextTest, PiecesPastAFullTableTakeNoSlot)
 {
