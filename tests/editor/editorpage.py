@@ -74,18 +74,20 @@ class EditorPage:
         action()
         self.wait(lambda d: self.checks() > before, what)
 
+    def choose(self, id_, paths):
+        """Chooses files in a file input afresh: chromedriver adds them to what it holds."""
+        self.driver.execute_script("document.getElementById(arguments[0]).value = ''", id_)
+        self.element(id_).send_keys("\n".join(map(os.path.abspath, paths)))
+
     def open_folder(self, folder):
         """Through folder-input: every file of the folder, as the browser's folder picker gives them."""
-        self.after_check(lambda: self.element("folder-input").send_keys(os.path.abspath(folder)),
-                         "the folder to load")
+        self.after_check(lambda: self.choose("folder-input", [folder]), "the folder to load")
 
     def import_picture(self, path):
-        self.after_check(lambda: self.element("picture-input").send_keys(os.path.abspath(path)),
-                         "the picture to load")
+        self.after_check(lambda: self.choose("picture-input", [path]), "the picture to load")
 
     def add_sounds(self, paths):
-        self.after_check(lambda: self.element("sound-input").send_keys("\n".join(map(os.path.abspath, paths))),
-                         "the sounds to be added")
+        self.after_check(lambda: self.choose("sound-input", paths), "the sounds to be added")
 
     def findings(self):
         return self.driver.execute_script(

@@ -489,7 +489,7 @@ function onPointerDown(event) {
   const point = skinPoint(event);
   const slot = slotAt(point);
   if ($("try").checked) { if (slot !== null) tryPress(slot); return; }
-  $("skin-canvas").setPointerCapture(event.pointerId);
+  $("skin-canvas").setPointerCapture(event.pointerId);  // the gesture goes on outside the canvas
   $("viewport").focus({ preventScroll: true });
   const edges = edgesNear(event);
   const line = selectedLine();
@@ -503,7 +503,7 @@ function onPointerDown(event) {
   } else {
     return;
   }
-  editor.gesture.box = gestureBox(point);
+  editor.gesture.box = gestureBox(editor.gesture, point);
   draw();
 }
 
@@ -512,8 +512,8 @@ function clamp(value, low, high) {
 }
 
 // The interior the gesture gives with the pointer at point, as x0, y0, x1, y1.
-function gestureBox(point) {
-  const g = editor.gesture, dx = point[0] - g.from[0], dy = point[1] - g.from[1];
+function gestureBox(g, point) {
+  const dx = point[0] - g.from[0], dy = point[1] - g.from[1];
   if (g.kind === "draw") {
     const x = clamp(point[0], 0, editor.skin.width - 1), y = clamp(point[1], 0, editor.skin.height - 1);
     return [Math.min(g.from[0], x), Math.min(g.from[1], y), Math.max(g.from[0], x) + 1, Math.max(g.from[1], y) + 1];
@@ -532,7 +532,7 @@ function onPointerMove(event) {
   const slot = inside ? slotAt(point) : null;
   $("press").textContent = slot === null ? "" : pressText(slot);
   if (!editor.gesture) return;
-  editor.gesture.box = gestureBox(point);
+  editor.gesture.box = gestureBox(editor.gesture, point);
   draw();
 }
 
@@ -540,7 +540,7 @@ function onPointerUp(event) {
   const g = editor.gesture;
   if (!g) return;
   editor.gesture = null;
-  g.box = gestureBox(skinPoint(event));
+  g.box = gestureBox(g, skinPoint(event));
   const moved = g.start ? g.box.some((v, i) => v !== g.start[i]) : g.box[2] - g.box[0] > 1 || g.box[3] - g.box[1] > 1;
   if (!moved) { draw(); return; }
   if (g.kind === "draw") { addHotspot(g.box); return; }
