@@ -674,8 +674,13 @@ async function onPictureInput() {
   let picture;
   try { picture = await decodePicture(file); } catch (e) { say(e.message, true); return; }
   const m = editor.model;
-  const size = withBytes(new Uint8Array(picture.data.buffer), (p) => m._EditorPictureSkin(p, picture.width, picture.height));
-  if (!size) { say("\"" + file.name + "\" cannot be made into a skin: it is too large for one bitmap file.", true); return; }
+  let size = 0;
+  try {
+    size = withBytes(new Uint8Array(picture.data.buffer), (p) => m._EditorPictureSkin(p, picture.width, picture.height));
+  } catch (e) {
+    // The module had no room for the picture's pixels: size stays 0.
+  }
+  if (!size) { say("\"" + file.name + "\" cannot be made into a skin: it is too large for this page's memory.", true); return; }
   const skin = m.HEAPU8.slice(m._EditorPictureSkinBytes(), m._EditorPictureSkinBytes() + size);
   const moved = m._EditorKeyColouredOpaque();
   if (!editor.report) openFiles(new Map([[kIniName, new Uint8Array(0)]]), null, "new skin");
