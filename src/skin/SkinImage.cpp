@@ -18,10 +18,10 @@ uint64_t SkinRowBytes(int32_t width)
     return pixelBytes + (4 - pixelBytes % 4) % 4;
 }
 
-// The key colour is stored blue, green, red: 255, 0, 255.
 static void MaskPixel(unsigned char* picture, unsigned char* shade)
 {
-    unsigned char see = picture[0] == 255 && picture[1] == 0 && picture[2] == 255 ? 255 : 0;
+    unsigned char see =
+        picture[0] == kKeyColour[0] && picture[1] == kKeyColour[1] && picture[2] == kKeyColour[2] ? 255 : 0;
     shade[0] = shade[1] = shade[2] = see;
     if (see)
         picture[0] = picture[2] = 0;
@@ -41,7 +41,7 @@ static __m128i KeyBytes(int vector)
 {
     alignas(16) unsigned char bytes[16];
     for (int i = 0; i < 16; i++)
-        bytes[i] = (16 * vector + i) % 3 == 1 ? 0 : 255;
+        bytes[i] = kKeyColour[(16 * vector + i) % 3];
     return _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
 }
 

@@ -7,6 +7,9 @@
 
 const char kSkinFileName[] = "lum.bmp";
 
+// The see-through colour, magenta, in the pixel array's blue, green, red order.
+const unsigned char kKeyColour[3] = {255, 0, 255};
+
 struct SkinImageRecord {
     DibImage* image;
     int32_t width;

@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""The skin editor's figures, each beside its goal, measured in one run:
+- an edit (the selected hotspot moved by one pixel with an arrow key) until
+  the canvas is redrawn and the findings are refreshed, on a 1920 x 1080 skin
+  with 32 hotspots: the page's own time from the key event to the end of its
+  work, which includes the check, the redraw and the new findings list;
+- the page ready with the demo folder: from navigation to the model working,
+  plus from choosing the folder to its check shown;
+- the WebAssembly checker under node against the native one on a 4096 x 4096
+  skin: wall time of the whole command, medians of alternating runs;
+- the page's size.
+
+Usage: EditorFigures.py LUM-EDITOR-HTML NATIVE-LUMCHECK LUMCHECK-JS DEMO-SKIN-SCRIPT
+"""
+import os
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "editor"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "check"))
+from selenium.webdriver.common.keys import Keys  # noqa: E402
+
+from editorpage import EditorPage  # noqa: E402
+from skinfolders import wave  # noqa: E402
+
+EDITS = 41
+NODE_RUNS = 7
+
+
+def skin_bytes(width, height):
+    """A 24-bit skin: bands of colour with a magenta stripe every 64 rows."""
+    row_bytes = (3 * width + 3) // 4 * 4
+    opaque = bytes((60, 90, 120)) * width + bytes(row_bytes - 3 * width)
+    key = bytes((255, 0, 255)) * width + bytes(row_bytes - 3 * width)
+    data = b"".join(key if y % 64 == 0 else opaque for y in range(height))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return b"BM" + struct.pack("<IHHI", 54 + len(data), 0, 0, 54) + info + data
+
+
+def skin_folder(folder, width, height):
+    os.makedirs(folder)
+    lines = ["EXIT 4 4 40 40"] + ["tone.wav %d %d %d %d" % (60 + 110 * (i % 16), 60 + 300 * (i // 16),
+                                                           160 + 110 * (i % 16), 300 + 300 * (i // 16))
+                                 for i in range(31)]
+    with open(os.path.join(folder, "lum.ini"), "w") as out:
+        out.write("\r\n".join(lines) + "\r\n")
+    with open(os.path.join(folder, "lum.bmp"), "wb") as out:
+        out.write(skin_bytes(width, height))
+    with open(os.path.join(folder, "tone.wav"), "wb") as out:
+        out.write(wave())
+
+
+def edit_figures(page_path, root):
+    folder = os.path.join(root, "hd")
+    skin_folder(folder, 1920, 1080)
+    page = EditorPage(page_path, os.path.join(root, "downloads"))
+    try:
+        page.open_folder(folder)
+        page.driver.find_element("css selector", "#lines li[data-line='2'] button").click()
+        times = []
+        for i in range(EDITS):
+            page.after_check(lambda: page.element("viewport").send_keys(Keys.ARROW_RIGHT if i % 2 else Keys.ARROW_LEFT),
+                             "the edit")
+            times.append(page.driver.execute_script("return lumEditor.lastRefreshMs"))
+        return statistics.median(times), max(times)
+    finally:
+        page.close()
+
+
+def ready_figure(page_path, demo_script, root):
+    demo = os.path.join(root, "demo")
+    subprocess.run([sys.executable, demo_script, demo], check=True, timeout=120)
+    figures = []
+    for _ in range(5):
+        page = EditorPage(page_path, os.path.join(root, "downloads"))
+        try:
+            page.open_folder(demo)
+            figures.append(page.driver.execute_script("return [lumEditor.readyMs, lumEditor.openMs]"))
+        finally:
+            page.close()
+    ready = statistics.median(f[0] for f in figures)
+    opened = statistics.median(f[1] for f in figures)
+    return ready, opened
+
+
+def wall_time(command):
+    start = time.perf_counter()
+    subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+    return time.perf_counter() - start
+
+
+def node_figures(native, script, root):
+    folder = os.path.join(root, "big")
+    skin_folder(folder, 4096, 4096)
+    native_times, node_times = [], []
+    for _ in range(NODE_RUNS):
+        native_times.append(wall_time([native, "--json", folder]))
+        node_times.append(wall_time(["node", script, "--json", folder]))
+    return statistics.median(native_times), statistics.median(node_times)
+
+
+def row(figure, ours, baseline, ratio, goal, met):
+    return "| %-62s | %-18s | %-18s | %-8s | %-22s | %-3s |" % (figure, ours, baseline, ratio, goal, met)
+
+
+def main():
+    page, native, script, demo_script = map(os.path.abspath, sys.argv[1:5])
+    with tempfile.TemporaryDirectory() as root:
+        os.makedirs(os.path.join(root, "downloads"))
+        edit_median, edit_max = edit_figures(page, root)
+        ready, opened = ready_figure(page, demo_script, root)
+        native_time, node_time = node_figures(native, script, root)
+    ratio = node_time / native_time
+    print(row("figure", "ours", "baseline", "ratio", "goal", "met"))
+    print("|" + "|".join("-" * n for n in (64, 20, 20, 10, 24, 5)) + "|")
+    print(row("edit to redrawn canvas and findings, 1920 x 1080, 32 hotspots", "%.1f ms median" % edit_median,
+              "max %.1f ms" % edit_max, "-", "<= 16 ms, one frame", "yes" if edit_median <= 16 else "no"))
+    print(row("page ready with the demo folder (model + folder)", "%.0f ms" % (ready + opened),
+              "%.0f + %.0f ms" % (ready, opened), "-", "<= 1 s", "yes" if ready + opened <= 1000 else "no"))
+    print(row("lumcheck.js under node vs native, 4096 x 4096 skin", "%.0f ms" % (node_time * 1000),
+              "%.0f ms native" % (native_time * 1000), "%.2fx" % ratio, "<= 2x native", "yes" if ratio <= 2 else "no"))
+    size = os.path.getsize(page)
+    print(row("lum-editor.html size", "%d bytes" % size, "-", "-", "report", "-"))
+
+
+if __name__ == "__main__":
+    main()

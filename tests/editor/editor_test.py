@@ -1,0 +1,239 @@
+"""The skin editor's page in headless Chromium, driven as a person would:
+folder input, mouse drags on the canvas, the action list, keys, the picture
+input and the save button's downloads.
+
+Run as: editor_test.py LUM-EDITOR-HTML NATIVE-LUMCHECK SEED-WRITER DEMO-SKIN-SCRIPT
+"""
+import json
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import zlib
+
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import Select
+
+from editorpage import EditorPage, chromium_found
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "check"))
+from findings_test import make_every_kind_folder  # noqa: E402
+from skinfolders import KEY, bitmap, make_folder, plain_skin, wave, write  # noqa: E402
+
+PAGE = CHECKER = SEED_WRITER = DEMO_SCRIPT = None
+
+
+def read(path):
+    with open(path, "rb") as data:
+        return data.read()
+
+
+def png(width, height, rgba_at):
+    """An RGBA PNG whose pixel (x, y) is rgba_at(x, y)."""
+    raw = b"".join(b"\0" + b"".join(bytes(rgba_at(x, y)) for x in range(width)) for y in range(height))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+
+def bmp_pixels(data):
+    """A 24-bit bottom-up BMP's pixels as rows, top row first, of (r, g, b)."""
+    offset, size, width, height, planes, bits, compression = struct.unpack_from("<I I i i H H I", data, 10)
+    assert (size, planes, bits, compression, height > 0) == (40, 1, 24, 0, True), (size, bits, compression, height)
+    row_bytes = (3 * width + 3) // 4 * 4
+    rows = []
+    for stored in range(height):
+        start = offset + stored * row_bytes
+        rows.append([(data[start + 3 * x + 2], data[start + 3 * x + 1], data[start + 3 * x]) for x in range(width)])
+    return rows[::-1]
+
+
+class EditorCase(unittest.TestCase):
+    def setUp(self):
+        if not chromium_found():
+            self.skipTest("chromium and chromedriver are not installed (scripts/setup installs them)")
+        self.temp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.temp.cleanup)
+        self.root = self.temp.name
+        self.downloads = os.path.join(self.root, "downloads")
+        os.makedirs(self.downloads)
+        self.page = EditorPage(PAGE, self.downloads)
+        self.addCleanup(self.page.close)
+
+    def path(self, name):
+        return os.path.join(self.root, name)
+
+    def pointer(self, x, y):
+        """The viewport position of the middle of skin pixel (x, y) at the page's zoom."""
+        box = self.page.driver.execute_script(
+            "const r = document.getElementById('board').getBoundingClientRect(); return [r.left, r.top];")
+        zoom = int(self.page.element("zoom").get_attribute("value"))
+        return int(box[0] + x * zoom + zoom // 2), int(box[1] + y * zoom + zoom // 2)
+
+    def drag(self, start, end):
+        actions = ActionBuilder(self.page.driver)
+        actions.pointer_action.move_to_location(*self.pointer(*start)).pointer_down()
+        actions.pointer_action.move_to_location(*self.pointer(*end)).pointer_up()
+        self.page.after_check(actions.perform, "the drawn hotspot")
+
+    def press_text(self, x, y):
+        actions = ActionBuilder(self.page.driver)
+        actions.pointer_action.move_to_location(*self.pointer(x, y))
+        actions.perform()
+        return self.page.element("press").text
+
+    def keys(self, *keys):
+        self.page.after_check(lambda: self.page.element("viewport").send_keys(*keys), "the edit by keys")
+
+    def select_line(self, number):
+        self.page.driver.find_element("css selector", "#lines li[data-line='%d'] button" % number).click()
+
+    def demo(self):
+        folder = self.path("demo")
+        subprocess.run([sys.executable, DEMO_SCRIPT, folder], check=True, timeout=120)
+        return folder
+
+
+class DrawAndSave(EditorCase):
+    def test_a_drawn_hotspot_is_saved_as_a_new_line_and_the_others_are_kept(self):
+        folder = self.demo()
+        original = read(os.path.join(folder, "lum.ini"))
+        self.page.open_folder(folder)
+        Select(self.page.element("zoom")).select_by_value("2")
+        # Hovering says what a press does: x = 12 is pad 1's left edge, outside it.
+        self.assertEqual(self.press_text(13, 31), "line 1: tone-c.wav")
+        self.assertEqual(self.press_text(12, 31), "drag")
+        self.assertEqual(self.press_text(160, 10), "minimise")
+        # The pixels dragged over become the hotspot's interior: (20, 5) to (60, 20).
+        self.drag((60, 20), (20, 5))
+        self.page.after_check(lambda: Select(self.page.element("action")).select_by_value("tone-e.wav"),
+                              "the new action")
+        self.assertEqual(self.press_text(20, 5), "line 6: tone-e.wav")
+        self.assertEqual(self.press_text(19, 5), "drag")
+        self.assertEqual(self.page.findings(), [])
+        [saved] = self.page.save_downloads(["lum.ini"])
+        self.assertEqual(read(saved), original + b"tone-e.wav 19 4 61 21\r\n")
+
+    def test_a_name_the_program_would_split_is_refused_and_edits_undo(self):
+        folder = self.demo()
+        self.page.open_folder(folder)
+        self.select_line(2)
+        path = self.page.element("path")
+        path.send_keys(Keys.CONTROL, "a")
+        path.send_keys("my tone.wav", Keys.TAB)
+        self.assertIn("\"my tone.wav\" cannot be saved: the program would split the name at the space",
+                      self.page.element("line-problem").text)
+        self.select_line(3)
+        self.keys(Keys.SHIFT, Keys.ARROW_LEFT)
+        self.keys(Keys.ALT, Keys.ARROW_UP)
+        self.keys(Keys.DELETE)
+        self.assertEqual(self.page.driver.execute_script("return lumEditor.lines.map(l => l.name + ' ' + l.rect)"),
+                         ["tone-c.wav 12,30,68,80", "tone-e.wav 74,30,130,80", "MIN 150,4,170,20", "EXIT 175,4,195,20"])
+        # Back to before the delete and the move, then the move again.
+        for _ in range(2):
+            self.keys(Keys.CONTROL, "z")
+        self.keys(Keys.CONTROL, Keys.SHIFT, "z")
+        [saved] = self.page.save_downloads(["lum.ini"])
+        lines = read(saved).split(b"\n")
+        self.assertEqual(lines[:3], [b"tone-c.wav 12 30 68 80\r", b"tone-g.wav 126 30 182 80\r", b"tone-e.wav 74 30 130 80\r"])
+
+
+class FindingsAsTheChecker(EditorCase):
+    def test_findings_shown_equal_lumcheck_json(self):
+        every = make_every_kind_folder(self.path("every"))
+        # The page sees only the folder: a sound outside it is missing for both.
+        os.remove(self.path("every/outside.wav"))
+        folders = {"every kind": every, "demo": self.demo(), "no lum.ini": self.path("noini"),
+                   "text as lum.bmp": self.path("text"), "40 lines and CR LF": self.path("forty")}
+        make_folder(folders["no lum.ini"], None)
+        make_folder(folders["text as lum.bmp"], ["EXIT 1 1 9 9"], b"not a picture\r\n")
+        make_folder(folders["40 lines and CR LF"], None, files={"s.wav": wave()})
+        write(folders["40 lines and CR LF"], "lum.ini", "s.wav 1 1 9 9\r\n" * 40)
+        for name, folder in folders.items():
+            with self.subTest(name):
+                self.page.open_folder(folder)
+                done = subprocess.run([CHECKER, "--json", folder], capture_output=True, timeout=60)
+                expected = [[f["line"], f["level"], f["kind"], f["message"]] for f in json.loads(done.stdout)["findings"]]
+                self.assertEqual(self.page.findings(), expected)
+
+
+class RoundTrip(EditorCase):
+    def seeds(self):
+        folder = self.path("seeds")
+        os.makedirs(folder)
+        os.makedirs(self.path("skins"))
+        subprocess.run([SEED_WRITER, folder, self.path("skins")], check=True, capture_output=True, timeout=60)
+        return {name: read(os.path.join(folder, name)) for name in sorted(os.listdir(folder))}
+
+    def load_and_save(self, name, text):
+        folder = self.path("folder-" + name)
+        make_folder(folder, None, plain_skin(), {"lum.ini": text})
+        self.page.open_folder(folder)
+        return folder
+
+    def saved(self):
+        [path] = self.page.save_downloads(["lum.ini"])
+        data = read(path)
+        os.remove(path)
+        return data
+
+    def test_saving_without_an_edit_gives_the_same_bytes(self):
+        for name, text in self.seeds().items():
+            with self.subTest(name):
+                self.load_and_save(name, text)
+                self.assertEqual(self.saved(), text)
+
+    def test_edits_keep_the_bytes_of_the_other_lines(self):
+        self.load_and_save("end-of-text", b"ding.wav 1 1 9 9\n\x1aEXIT 0 0 20 20\n")
+        self.page.after_check(lambda: self.page.element("new-hotspot").click(), "the new hotspot")
+        line = self.page.driver.execute_script("return lumEditor.lines[1].name + ' ' + lumEditor.lines[1].rect.join(' ')")
+        self.assertEqual(self.saved(), b"ding.wav 1 1 9 9\n" + line.encode() + b"\r\n\x1aEXIT 0 0 20 20\n")
+        self.load_and_save("no-final-newline", b"a\r1 2 3 4\nEXIT 0 0 20 20")
+        self.select_line(2)
+        self.keys(Keys.ALT, Keys.ARROW_UP)
+        self.assertEqual(self.saved(), b"EXIT 0 0 20 20\r\na\r1 2 3 4\n")
+
+
+class PictureImport(EditorCase):
+    def test_a_png_with_transparency_becomes_a_24_bit_skin(self):
+        def colour(x, y):
+            if x < 3:
+                return (10, 20, 30, 127 if y == 0 else 0)      # see-through, also just below half
+            if x < 5:
+                return (255, 0, 255, 255 if y else 128)       # opaque magenta, also just at half
+            return (x * 20, y * 30, 200, 255)
+
+        write(self.root, "picture.png", png(13, 5, colour))
+        self.page.import_picture(self.path("picture.png"))
+        self.assertIn("10 opaque magenta pixels became (254, 0, 254)", self.page.status())
+        self.page.after_check(lambda: self.page.element("new-hotspot").click(), "the new hotspot")
+        saved = self.page.save_downloads(["lum.bmp", "lum.ini"])
+        expected = [[KEY if x < 3 else (254, 0, 254) if x < 5 else (x * 20, y * 30, 200) for x in range(13)]
+                    for y in range(5)]
+        self.assertEqual(bmp_pixels(read(saved[0])), expected)
+        done = subprocess.run([CHECKER, "--json", self.downloads], capture_output=True, timeout=60)
+        skin = json.loads(done.stdout)["skin"]
+        self.assertEqual((skin["loaded"], skin["seeThroughPixels"]), (True, 15))
+
+    def test_pictures_that_cannot_be_skins_are_refused(self):
+        write(self.root, "broken.png", b"\x89PNG\r\n\x1a\nthis is no picture")
+        write(self.root, "wide.png", png(16385, 1, lambda x, y: (0, 0, 0, 255)))
+        for name, words in (("broken.png", "is not a picture this browser can read"),
+                            ("wide.png", "16385 × 1 pixels; a skin can have at most 16384")):
+            with self.subTest(name):
+                self.page.choose("picture-input", [self.path(name)])
+                self.page.wait(lambda d: words in self.page.status(), "the refusal of " + name)
+                self.assertEqual(self.page.driver.execute_script("return lumEditor.skin"), None)
+        self.assertEqual(os.listdir(self.downloads), [])
+
+
+if __name__ == "__main__":
+    PAGE, CHECKER, SEED_WRITER, DEMO_SCRIPT = map(os.path.abspath, sys.argv[1:5])
+    del sys.argv[1:5]
+    unittest.main()

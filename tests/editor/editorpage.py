@@ -1,0 +1,107 @@
+"""Drives lum-editor.html in headless Chromium through Selenium (Debian's
+python3-selenium and chromium-driver), from disk as a user opens it.
+
+Downloads go to a folder of the caller's: Chromium takes its download folder
+from the profile's preferences, asks before a page's second download unless
+the content setting for automatic downloads allows it, and writes each file
+first as "*.crdownload", renaming it once complete. Every wait is bounded."""
+import os
+import shutil
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import WebDriverWait
+
+WAIT = 30
+
+
+def chromium_found():
+    return shutil.which("chromium") and shutil.which("chromedriver")
+
+
+class EditorPage:
+    def __init__(self, page, downloads, width=1280, height=900):
+        self.profile = tempfile.mkdtemp(prefix="lum-editor-profile-")
+        self.downloads = downloads
+        options = webdriver.ChromeOptions()
+        options.binary_location = shutil.which("chromium")
+        for argument in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage", "--no-first-run",
+                         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                         "--force-device-scale-factor=1", "--user-data-dir=" + self.profile,
+                         "--window-size=%d,%d" % (width, height)):
+            options.add_argument(argument)
+        options.add_experimental_option("prefs", {
+            "download.default_directory": downloads,
+            "download.prompt_for_download": False,
+            "profile.default_content_setting_values.automatic_downloads": 1,
+        })
+        service = Service(shutil.which("chromedriver"))
+        try:
+            self.driver = webdriver.Chrome(service=service, options=options)
+        except Exception:
+            shutil.rmtree(self.profile, ignore_errors=True)
+            raise
+        self.driver.set_page_load_timeout(WAIT)
+        self.driver.set_script_timeout(WAIT)
+        self.driver.get("file://" + os.path.abspath(page))
+        self.wait(lambda d: d.execute_script("return document.body.dataset.ready") == "1", "the model to load")
+
+    def close(self):
+        try:
+            self.driver.quit()
+        finally:
+            shutil.rmtree(self.profile, ignore_errors=True)
+
+    def wait(self, condition, what, timeout=WAIT):
+        try:
+            return WebDriverWait(self.driver, timeout, poll_frequency=0.05).until(condition)
+        except Exception as error:
+            status = self.driver.execute_script("return document.getElementById('status').textContent")
+            raise AssertionError("waited %s s for %s; the page says: %s" % (timeout, what, status)) from error
+
+    def element(self, id_):
+        return self.driver.find_element(By.ID, id_)
+
+    def checks(self):
+        return int(self.driver.execute_script("return document.body.dataset.checks || '0'"))
+
+    def after_check(self, action, what):
+        """Runs action and waits until the page has checked the folder again."""
+        before = self.checks()
+        action()
+        self.wait(lambda d: self.checks() > before, what)
+
+    def choose(self, id_, paths):
+        """Chooses files in a file input afresh: chromedriver adds them to what it holds."""
+        self.driver.execute_script("document.getElementById(arguments[0]).value = ''", id_)
+        self.element(id_).send_keys("\n".join(map(os.path.abspath, paths)))
+
+    def open_folder(self, folder):
+        """Through folder-input: every file of the folder, as the browser's folder picker gives them."""
+        self.after_check(lambda: self.choose("folder-input", [folder]), "the folder to load")
+
+    def import_picture(self, path):
+        self.after_check(lambda: self.choose("picture-input", [path]), "the picture to load")
+
+    def add_sounds(self, paths):
+        self.after_check(lambda: self.choose("sound-input", paths), "the sounds to be added")
+
+    def findings(self):
+        return self.driver.execute_script(
+            "return [...document.querySelectorAll('#findings > *')].map(e => "
+            "[Number(e.dataset.line), e.dataset.level, e.dataset.kind, e.title])")
+
+    def status(self):
+        return self.element("status").text
+
+    def save_downloads(self, names):
+        """Presses save and waits until each named file is complete in the download folder."""
+        self.element("save").click()
+        paths = [os.path.join(self.downloads, name) for name in names]
+        self.wait(lambda d: all(os.path.exists(p) for p in paths) and not any(
+            n.endswith(".crdownload") for n in os.listdir(self.downloads)), "the downloads of %s" % names)
+        time.sleep(0.2)
+        return paths

@@ -1,0 +1,65 @@
+"""End to end: a skin folder made in the editor from a picture, two WAVs and
+two drawn hotspots runs in lum.exe under Wine, and a press inside each drawn
+rectangle plays its own tone.
+
+Run as: wine_folder_test.py LUM-EDITOR-HTML, inside the test session (see
+tests/e2e/lumdriver.py), with LUM_EXE and LUM_PROBE set.
+"""
+import os
+import sys
+import tempfile
+import unittest
+
+from selenium.webdriver.support.ui import Select
+
+from editor_test import EditorCase, png
+import editor_test
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import lumdriver  # noqa: E402
+import skinfiles  # noqa: E402
+
+LOW, HIGH = 440, 1320
+HEARD, SILENT = 3000, 300
+ORIGIN = (50, 50)
+# Interiors drawn on the 120 x 60 picture, corners included, and their tones.
+DRAWN = [((8, 10), (40, 45), "low.wav", LOW), ((70, 10), (110, 45), "high.wav", HIGH)]
+
+
+class FolderFromTheEditor(EditorCase):
+    def test_the_drawn_hotspots_play_their_tones_in_lum(self):
+        lumdriver.require_session()
+        sounds = [self.path("low.wav"), self.path("high.wav")]
+        skinfiles.write_tone(sounds[0], LOW, seconds=1.0)
+        skinfiles.write_tone(sounds[1], HIGH, seconds=1.0)
+        with open(self.path("picture.png"), "wb") as out:
+            out.write(png(120, 60, lambda x, y: (0, 0, 0, 0) if x + y < 6 else (40 + x, 80, 120 + y, 255)))
+        self.page.import_picture(self.path("picture.png"))
+        self.page.add_sounds(sounds)
+        Select(self.page.element("zoom")).select_by_value("2")
+        for start, end, sound, _ in DRAWN:
+            self.drag(start, end)
+            action = Select(self.page.element("action"))
+            # A new hotspot plays the folder's first sound until told otherwise.
+            if action.first_selected_option.get_attribute("value") != sound:
+                self.page.after_check(lambda: action.select_by_value(sound), sound)
+        self.assertEqual([f[2] for f in self.page.findings()], ["no-exit"])
+        self.page.save_downloads(["lum.bmp", "lum.ini", "low.wav", "high.wav"])
+        lum = lumdriver.start_lum(self.downloads)
+        self.addCleanup(lum.stop)
+        lum.wait_window()
+        self.assertEqual(lum.rect(), (50, 50, 170, 110))
+        for (x0, y0), (x1, y1), sound, tone in DRAWN:
+            other = HIGH if tone == LOW else LOW
+            for x, y in ((x0, y0), (x1, y1)):
+                with self.subTest(sound=sound, corner=(x, y)):
+                    samples = lumdriver.capture_sound(1.5, lambda: lumdriver.click(ORIGIN[0] + x, ORIGIN[1] + y))
+                    levels = (lumdriver.tone_level(samples, tone), lumdriver.tone_level(samples, other))
+                    self.assertGreater(levels[0], HEARD, "%s not heard: levels %s" % (sound, levels))
+                    self.assertLess(levels[1], SILENT, "the other tone heard too: levels %s" % (levels,))
+        self.assertEqual(lum.rect(), (50, 50, 170, 110))
+
+
+if __name__ == "__main__":
+    editor_test.PAGE = os.path.abspath(sys.argv.pop(1))
+    unittest.main()
