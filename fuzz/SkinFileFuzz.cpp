@@ -1,7 +1,8 @@
 // Arbitrary bytes as "lum.bmp": the reader and BuildSkin must either reject
 // the file with a reason or produce a skin whose pixel array and mask lie
 // inside what was allocated, with the reader's message exactly for files not
-// starting "BM", and the input itself left as it was.
+// starting "BM", its see-through pixels counted, and the input itself left as
+// it was.
 #include "FuzzSupport.h"
 #include "SkinImage.h"
 
@@ -52,6 +53,7 @@ static void CheckSkin(const uint8_t* data)
             "pixel array past the block");
     const uint8_t* stored = data + kFileHeaderSize + pixelStart;
     uint64_t pixelBytes = 3 * uint64_t(SkinImage.width);
+    uint64_t keyPixels = 0;
     for (int32_t row = 0; row < SkinImage.height; row++) {
         const unsigned char* picture = image->pixelBits() + row * rowBytes;
         const unsigned char* mask = SkinImage.mask + row * rowBytes;
@@ -59,6 +61,7 @@ static void CheckSkin(const uint8_t* data)
         for (uint64_t i = 0; i < pixelBytes; i += 3) {
             bool key = file[i] == 255 && file[i + 1] == 0 && file[i + 2] == 255;
             unsigned char shade = key ? 255 : 0;
+            keyPixels += key;
             Require(mask[i] == shade && mask[i + 1] == shade && mask[i + 2] == shade,
                     "mask pixel does not match the key colour test");
             for (int c = 0; c < 3; c++)
@@ -67,6 +70,7 @@ static void CheckSkin(const uint8_t* data)
         for (uint64_t i = pixelBytes; i < rowBytes; i++)
             Require(picture[i] == file[i], "picture pad byte changed");
     }
+    Require(SkinImage.seeThroughPixels == keyPixels, "see-through pixels miscounted");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

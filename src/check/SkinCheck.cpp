@@ -9,6 +9,7 @@
 #include "Startup.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -119,12 +120,8 @@ static void SummarizeSkin()
     skin.bitsPerPixel = header->biBitCount;
     skin.headerSize = header->biSize;
     skin.colorEntries = image->colorCount();
-    if (!skin.loaded)
-        return;
-    uint64_t rowBytes = SkinRowBytes(skin.width);
-    for (int32_t row = 0; row < skin.height; row++)
-        for (int32_t x = 0; x < skin.width; x++)
-            skin.seeThroughPixels += SkinImage.mask[row * rowBytes + 3 * uint64_t(x)] == 255;
+    if (skin.loaded)
+        skin.seeThroughPixels = SkinImage.seeThroughPixels;
 }
 
 // The start-up of the window, message for message, reading the hotspot file
@@ -349,9 +346,10 @@ static int ReachableExit()
 static std::vector<HotspotReach> MeasureReach()
 {
     std::vector<HotspotReach> reach(kMaxHotspots);
-    std::vector<int8_t> map(uint64_t(SkinImage.width) * uint64_t(SkinImage.height));
-    MapHotspots(SkinImage.width, SkinImage.height, map.data());
-    MeasureHotspots(SkinImage.width, SkinImage.height, map.data(), SkinImage.mask, reach.data());
+    // MapHotspots writes every pixel, so the map is not zeroed first.
+    std::unique_ptr<int8_t[]> map(new int8_t[uint64_t(SkinImage.width) * uint64_t(SkinImage.height)]);
+    MapHotspots(SkinImage.width, SkinImage.height, map.get());
+    MeasureHotspots(SkinImage.width, SkinImage.height, map.get(), SkinImage.mask, reach.data());
     return reach;
 }
 

@@ -18,13 +18,14 @@ uint64_t SkinRowBytes(int32_t width)
     return pixelBytes + (4 - pixelBytes % 4) % 4;
 }
 
-static void MaskPixel(unsigned char* picture, unsigned char* shade)
+static uint64_t MaskPixel(unsigned char* picture, unsigned char* shade)
 {
     unsigned char see =
         picture[0] == kKeyColour[0] && picture[1] == kKeyColour[1] && picture[2] == kKeyColour[2] ? 255 : 0;
     shade[0] = shade[1] = shade[2] = see;
     if (see)
         picture[0] = picture[2] = 0;
+    return see & 1u;
 }
 
 #if defined(__SSE2__)
@@ -68,7 +69,7 @@ static void StoreMaskVector(unsigned char* picture, unsigned char* shade, __m128
     _mm_storeu_si128(reinterpret_cast<__m128i*>(picture), _mm_andnot_si128(see, bytes));
 }
 
-static void MaskBlock(unsigned char* picture, unsigned char* shade, const __m128i key[3])
+static uint64_t MaskBlock(unsigned char* picture, unsigned char* shade, const __m128i key[3])
 {
     __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(picture));
     __m128i middle = _mm_loadu_si128(reinterpret_cast<const __m128i*>(picture + 16));
@@ -81,34 +82,39 @@ static void MaskBlock(unsigned char* picture, unsigned char* shade, const __m128
         _mm_storeu_si128(reinterpret_cast<__m128i*>(shade), opaque);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(shade + 16), opaque);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(shade + 32), opaque);
-        return;
+        return 0;
     }
     uint64_t keyBytes = keyPixels | keyPixels << 1 | keyPixels << 2;
     StoreMaskVector(picture, shade, low, keyBytes);
     StoreMaskVector(picture + 16, shade + 16, middle, keyBytes >> 16);
     StoreMaskVector(picture + 32, shade + 32, high, keyBytes >> 32);
+    return static_cast<uint64_t>(__builtin_popcountll(keyPixels));
 }
 #endif
 
 // Whole blocks first, then the row's last pixels one by one; builds without
 // SSE2 (the 32-bit Windows one) take every pixel singly.
-static void MaskRow(unsigned char* picture, unsigned char* shade, int32_t width)
+static uint64_t MaskRow(unsigned char* picture, unsigned char* shade, int32_t width)
 {
+    uint64_t seeThrough = 0;
     int32_t x = 0;
 #if defined(__SSE2__)
     const __m128i key[3] = {KeyBytes(0), KeyBytes(1), KeyBytes(2)};
     for (; width - x >= kBlockPixels; x += kBlockPixels, picture += kBlockBytes, shade += kBlockBytes)
-        MaskBlock(picture, shade, key);
+        seeThrough += MaskBlock(picture, shade, key);
 #endif
     for (; x < width; x++, picture += 3, shade += 3)
-        MaskPixel(picture, shade);
+        seeThrough += MaskPixel(picture, shade);
+    return seeThrough;
 }
 
-void BuildSkinMask(unsigned char* pixels, unsigned char* mask, int32_t width, int32_t height)
+uint64_t BuildSkinMask(unsigned char* pixels, unsigned char* mask, int32_t width, int32_t height)
 {
     uint64_t rowBytes = SkinRowBytes(width);
+    uint64_t seeThrough = 0;
     for (int32_t row = 0; row < height; row++)
-        MaskRow(pixels + row * rowBytes, mask + row * rowBytes, width);
+        seeThrough += MaskRow(pixels + row * rowBytes, mask + row * rowBytes, width);
+    return seeThrough;
 }
 
 // Checks the skin's reader and builds the mask for it.
@@ -140,7 +146,7 @@ static LoadFailure BuildSkinFrom(DibImage* image)
     SkinImage.mask = static_cast<unsigned char*>(AllocLockedBlock(maskBytes));
     if (!SkinImage.mask)
         return LoadFailure::NoMemory;
-    BuildSkinMask(image->pixelBits(), SkinImage.mask, SkinImage.width, SkinImage.height);
+    SkinImage.seeThroughPixels = BuildSkinMask(image->pixelBits(), SkinImage.mask, SkinImage.width, SkinImage.height);
     return LoadFailure::None;
 }
 

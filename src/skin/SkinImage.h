@@ -15,6 +15,7 @@ struct SkinImageRecord {
     int32_t width;
     int32_t height;
     unsigned char* mask;
+    uint64_t seeThroughPixels;  // of the built skin
 };
 
 extern SkinImageRecord SkinImage;
@@ -34,7 +35,8 @@ int BuildSkinFromBytes(const unsigned char* bytes, uint64_t size, LoadFailure* f
 uint64_t SkinRowBytes(int32_t width);
 
 // Blackens the key-colour pixels of a 24-bit pixel array and writes the mask
-// beside it; the mask's row pad bytes are not written.
-void BuildSkinMask(unsigned char* pixels, unsigned char* mask, int32_t width, int32_t height);
+// beside it; the mask's row pad bytes are not written. Gives the number of
+// key-colour pixels, which the mask leaves see-through.
+uint64_t BuildSkinMask(unsigned char* pixels, unsigned char* mask, int32_t width, int32_t height);
 
 #endif

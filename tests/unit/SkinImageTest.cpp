@@ -1,6 +1,7 @@
 #include "SkinImage.h"
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -52,6 +53,7 @@ TEST_F(SkinImageTest, RowsArePaddedAndEveryPixelIsClassified)
         }
         std::string pixels = PixelRows(width, {top, bottom});
         ASSERT_EQ(BuildSkinOf(width, 2, pixels), 1) << "width " << width;
+        EXPECT_EQ(SkinImage.seeThroughPixels, uint64_t(width)) << "width " << width;
 
         uint64_t rowBytes = SkinRowBytes(width);
         EXPECT_EQ(rowBytes, static_cast<uint64_t>(3 * width + width % 4)) << "width " << width;
@@ -95,8 +97,13 @@ TEST_F(SkinImageTest, WideRowsAreClassifiedPixelByPixel)
     std::string original = PixelRows(width, rows);
     std::string picture = original;
     std::string mask(picture.size(), '\xAB');
-    BuildSkinMask(reinterpret_cast<unsigned char*>(&picture[0]), reinterpret_cast<unsigned char*>(&mask[0]),
-                  width, static_cast<int32_t>(rows.size()));
+    uint64_t seeThrough = BuildSkinMask(reinterpret_cast<unsigned char*>(&picture[0]),
+                                        reinterpret_cast<unsigned char*>(&mask[0]), width,
+                                        static_cast<int32_t>(rows.size()));
+    uint64_t keyPixels = 0;
+    for (const std::vector<uint32_t>& row : rows)
+        keyPixels += uint64_t(std::count(row.begin(), row.end(), kMagenta));
+    EXPECT_EQ(seeThrough, keyPixels);
 
     uint64_t rowBytes = SkinRowBytes(width);
     for (size_t stored = 0; stored < rows.size(); stored++) {
