@@ -53,7 +53,12 @@ int RunSkinWindow(HINSTANCE instance)
 {
     if (!RegisterSkinWindowClass(instance))
         return 0;
-    CreateSkinWindow(instance);
+    // No window: either creation failed before WM_CREATE (a hook's veto, no
+    // window resources left) and nothing will ever post the quit message the
+    // loop waits for, or a load failure destroyed the window after its message
+    // was dismissed. Both end the program with code 0.
+    if (!CreateSkinWindow(instance))
+        return 0;
     return RunMessageLoop();
 }
 

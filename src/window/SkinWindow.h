@@ -32,7 +32,8 @@ struct DragStateRecord {
 extern DragStateRecord DragState;
 
 // The program: registers "lumWin", creates the window and runs the message
-// loop. The exit code: the quit message's, or 0 when registration fails.
+// loop. The exit code: the quit message's, or 0 when registration or creation
+// fails.
 int RunSkinWindow(HINSTANCE instance);
 
 int RegisterSkinWindowClass(HINSTANCE instance);
