@@ -195,6 +195,15 @@ static void OnLeftButtonUp()
     ReleaseCapture();
 }
 
+// The capture can go without a release (a locked screen, an elevation prompt,
+// another program taking it); a drag that outlived it would have the window
+// follow a pointer whose button is up.
+static void OnCaptureChanged(HWND window, HWND newCapture)
+{
+    if (newCapture != window)
+        DragState.dragging = 0;
+}
+
 LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -205,6 +214,7 @@ LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MOUSEMOVE: OnMouseMove(window, PointerX(lParam), PointerY(lParam)); return 0;
     case WM_LBUTTONDOWN: OnLeftButtonDown(window, PointerX(lParam), PointerY(lParam)); return 0;
     case WM_LBUTTONUP: OnLeftButtonUp(); return 0;
+    case WM_CAPTURECHANGED: OnCaptureChanged(window, reinterpret_cast<HWND>(lParam)); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

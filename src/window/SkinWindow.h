@@ -21,8 +21,9 @@ struct SkinWindowRecord {
 
 extern SkinWindowRecord SkinWindow;
 
-// A drag runs from a left press outside every hotspot to the next left release;
-// the anchor is the pointer's window position at the press.
+// A drag runs from a left press outside every hotspot to the next left release
+// or the loss of the capture; the anchor is the pointer's window position at
+// the press.
 struct DragStateRecord {
     int32_t dragging;
     int32_t anchorX;
