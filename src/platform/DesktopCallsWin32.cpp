@@ -1,5 +1,7 @@
 #include "DesktopCalls.h"
 
+#include "SystemLibrary.h"
+
 int ShowMessageBox(HWND owner, const char* text, const char* title, UINT style)
 {
     return MessageBoxA(owner, text, title, style);
@@ -15,7 +17,7 @@ static PlaySoundAProc playSoundA;
 static PlaySoundAProc FindPlaySound()
 {
     if (!playSoundA) {
-        HMODULE winmm = LoadLibraryExA("winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        HMODULE winmm = LoadSystemLibrary("winmm.dll", LoadLibraryExA);
         FARPROC found = winmm ? GetProcAddress(winmm, "PlaySoundA") : nullptr;
         playSoundA = reinterpret_cast<PlaySoundAProc>(reinterpret_cast<void*>(found));
     }
