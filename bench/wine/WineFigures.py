@@ -20,6 +20,7 @@ Usage: WineFigures.py LUM_EXE BARE_EXE PAINT_EXE WORK_FOLDER
 import ctypes
 import json
 import os
+import shutil
 import statistics
 import struct
 import subprocess
@@ -33,6 +34,11 @@ DRAG_ROUNDS = 3
 DRAG_MOVES = 500
 DRAG_PRESS = (25, 25)      # window point of the press, inside every skin
 DRAG_PROBE = (10, 10)      # window point looked for at the final place
+# With 32-bit Wine installed, Debian's `wine` starts a 64-bit program from its
+# 32-bit loader: a stub process (start.exe) that runs the program as a process
+# of its own, so the memory and CPU time read from the process started would
+# be the stub's. Wine's 64-bit loader runs the program in the process itself.
+WINE64 = shutil.which("wine64") or "/usr/lib/wine/wine64"
 SHOW_TIMEOUT = 30.0
 SETTLE_SECONDS = 0.5
 
@@ -115,7 +121,7 @@ class Program:
 
     def __init__(self, exe, arguments, folder, environment=None):
         self.started = time.perf_counter()
-        self.process = subprocess.Popen(["wine", exe] + arguments, cwd=folder, env=environment,
+        self.process = subprocess.Popen([WINE64, exe] + arguments, cwd=folder, env=environment,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def anonymous_memory(self):
@@ -273,7 +279,7 @@ def measure_drag(screen, lum, large_folder, small_folder):
 
 
 def measure_paint(paint_exe, folder):
-    result = subprocess.run(["wine", paint_exe], cwd=folder, capture_output=True, text=True,
+    result = subprocess.run([WINE64, paint_exe], cwd=folder, capture_output=True, text=True,
                             timeout=300)
     figures = {}
     for line in result.stdout.splitlines():
