@@ -59,6 +59,7 @@ int RunSkinWindow(HINSTANCE instance)
     // was dismissed. Both end the program with code 0.
     if (!CreateSkinWindow(instance))
         return 0;
+    PrepareSound();
     return RunMessageLoop();
 }
 
