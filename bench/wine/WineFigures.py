@@ -48,6 +48,7 @@ DRAG_PROBE = (10, 10)      # window point looked for at the final place
 # be the stub's. Wine's 64-bit loader runs the program in the process itself.
 WINE64 = shutil.which("wine64") or "/usr/lib/wine/wine64"
 SHOW_TIMEOUT = 30.0
+START_ATTEMPTS = 3
 SETTLE_SECONDS = 0.5
 FIRST_PRESS_ROUNDS = 11
 FIRST_PRESS_SIZE = (200, 100)   # the skin, and the baseline's window (SoundBaseline.cpp)
@@ -172,6 +173,10 @@ class Program:
         self.process.wait(timeout=30)
 
 
+class EndedEarly(RuntimeError):
+    pass
+
+
 def wait_for(screen, probes, program, timeout=SHOW_TIMEOUT):
     """Waits until every (x, y, colour) probe shows its colour; the time then."""
     deadline = time.perf_counter() + timeout
@@ -180,7 +185,7 @@ def wait_for(screen, probes, program, timeout=SHOW_TIMEOUT):
         if all(screen.colour(x, y) == colour for x, y, colour in probes):
             return now
         if program.process.poll() is not None:
-            raise RuntimeError("the program ended (%d) before the screen showed %r"
+            raise EndedEarly("the program ended (%d) before the screen showed %r"
                                % (program.process.returncode, probes))
         if now > deadline:
             raise RuntimeError("the screen never showed %r" % (probes,))
@@ -207,13 +212,22 @@ def bare_probes(width, height):
 
 
 def start_and_show(screen, exe, arguments, folder, probes, environment=None):
-    program = Program(exe, arguments, folder, environment)
-    try:
-        shown = wait_for(screen, probes, program)
-    except Exception:
-        program.end()
-        raise
-    return program, shown - program.started
+    """Now and then Wine does not start a program right after another one
+    ended (it ends at once, with code 1; once in some 400 starts here): such
+    a start is tried again, twice at most, and said on standard error."""
+    for attempt in range(START_ATTEMPTS):
+        program = Program(exe, arguments, folder, environment)
+        try:
+            shown = wait_for(screen, probes, program)
+            return program, shown - program.started
+        except EndedEarly as ended:
+            if attempt + 1 == START_ATTEMPTS:
+                raise
+            print("WineFigures: %s: %s; starting it again" % (os.path.basename(exe), ended),
+                  file=sys.stderr)
+        except Exception:
+            program.end()
+            raise
 
 
 def close(screen, program, probes):
