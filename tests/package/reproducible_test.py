@@ -3,7 +3,9 @@ the zip that scripts/package wrote byte for byte: neither the time nor the
 place of building shows in it.
 
 Run as: reproducible_test.py SOURCE_FOLDER ZIP
-The sources are the files git knows, as they are in SOURCE_FOLDER now.
+The sources are the files git knows, as they are in SOURCE_FOLDER now. The
+skin editor's page is built beside the package, not by scripts/package, so
+the second packing gets the page that the first one found, if any.
 """
 import os
 import shutil
@@ -12,6 +14,7 @@ import sys
 import tempfile
 
 PACKAGE_TIMEOUT = 1200
+EDITOR_PAGE = "build/wasm/lum-editor.html"  # where scripts/package looks for it
 
 
 def main():
@@ -28,6 +31,9 @@ def main():
         for name in filter(None, listed):
             os.makedirs(os.path.dirname(os.path.join(copy, name)), exist_ok=True)
             shutil.copy2(os.path.join(source, name), os.path.join(copy, name))
+        if os.path.exists(os.path.join(source, EDITOR_PAGE)):
+            os.makedirs(os.path.dirname(os.path.join(copy, EDITOR_PAGE)), exist_ok=True)
+            shutil.copy2(os.path.join(source, EDITOR_PAGE), os.path.join(copy, EDITOR_PAGE))
         subprocess.run(["bash", "scripts/package"], cwd=copy, check=True, timeout=PACKAGE_TIMEOUT,
                        env=dict(os.environ, SOURCE_DATE_EPOCH=epoch))
         second_zip = os.path.join(copy, "dist", os.path.basename(first_zip))
