@@ -13,18 +13,27 @@ the display would see:
   to the system at once and once as glibc leaves them;
 - drag: 500 pointer moves with the button held, then the time from the last
   move until the window shows at its final place, 1920 x 1080 against 50 x 50;
-- paint: the medians that lum_paint_bench.exe prints for a 1920 x 1080 skin.
+- paint: the medians that lum_paint_bench.exe prints for a 1920 x 1080 skin;
+- first press: how much later a program's first sound starts after its press
+  than a later one's, lum.exe against a program that imports winmm and plays
+  the same file at each press, heard on the sound server's null sink (needs
+  LUM_SOUND_MONITOR). Both onsets lie in one recording, so its own start-up
+  delay cancels out.
 
-Usage: WineFigures.py LUM_EXE BARE_EXE PAINT_EXE WORK_FOLDER
+Usage: WineFigures.py LUM_EXE BARE_EXE PAINT_EXE SOUND_BASELINE_EXE WORK_FOLDER
 """
+import array
 import ctypes
 import json
+import math
 import os
+import shutil
 import statistics
 import struct
 import subprocess
 import sys
 import time
+import wave
 
 WINDOW_LEFT, WINDOW_TOP = 50, 50
 START_UP_ROUNDS = 21
@@ -33,8 +42,25 @@ DRAG_ROUNDS = 3
 DRAG_MOVES = 500
 DRAG_PRESS = (25, 25)      # window point of the press, inside every skin
 DRAG_PROBE = (10, 10)      # window point looked for at the final place
+# With 32-bit Wine installed, Debian's `wine` starts a 64-bit program from its
+# 32-bit loader: a stub process (start.exe) that runs the program as a process
+# of its own, so the memory and CPU time read from the process started would
+# be the stub's. Wine's 64-bit loader runs the program in the process itself.
+WINE64 = shutil.which("wine64") or "/usr/lib/wine/wine64"
 SHOW_TIMEOUT = 30.0
+START_ATTEMPTS = 3
 SETTLE_SECONDS = 0.5
+FIRST_PRESS_ROUNDS = 11
+FIRST_PRESS_SIZE = (200, 100)   # the skin, and the baseline's window (SoundBaseline.cpp)
+FIRST_PRESS_AT = (100, 50)      # window point of both presses
+# A person needs at least this long to reach a pad after the window shows.
+FIRST_PRESS_SETTLE = 1.0
+PRESS_GAP = 1.5
+TONE_SECONDS = 0.3
+TONE_FREQUENCY = 880
+TONE_AMPLITUDE = 12000
+ONSET_LEVEL = 2000
+SOUND_RATE = 44100
 
 
 def skin_colour(x, y):
@@ -109,13 +135,20 @@ class Screen:
         self.xtest.XTestFakeButtonEvent(self.display, 1, 1 if pressed else 0, 0)
         self.x11.XSync(self.display, 0)
 
+    def click(self):
+        """A left press and release where the pointer is; the time of the press."""
+        self.left_button(True)
+        pressed = time.perf_counter()
+        self.left_button(False)
+        return pressed
+
 
 class Program:
     """One Windows program started under Wine in a folder."""
 
     def __init__(self, exe, arguments, folder, environment=None):
         self.started = time.perf_counter()
-        self.process = subprocess.Popen(["wine", exe] + arguments, cwd=folder, env=environment,
+        self.process = subprocess.Popen([WINE64, exe] + arguments, cwd=folder, env=environment,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def anonymous_memory(self):
@@ -140,6 +173,10 @@ class Program:
         self.process.wait(timeout=30)
 
 
+class EndedEarly(RuntimeError):
+    pass
+
+
 def wait_for(screen, probes, program, timeout=SHOW_TIMEOUT):
     """Waits until every (x, y, colour) probe shows its colour; the time then."""
     deadline = time.perf_counter() + timeout
@@ -148,7 +185,7 @@ def wait_for(screen, probes, program, timeout=SHOW_TIMEOUT):
         if all(screen.colour(x, y) == colour for x, y, colour in probes):
             return now
         if program.process.poll() is not None:
-            raise RuntimeError("the program ended (%d) before the screen showed %r"
+            raise EndedEarly("the program ended (%d) before the screen showed %r"
                                % (program.process.returncode, probes))
         if now > deadline:
             raise RuntimeError("the screen never showed %r" % (probes,))
@@ -175,13 +212,22 @@ def bare_probes(width, height):
 
 
 def start_and_show(screen, exe, arguments, folder, probes, environment=None):
-    program = Program(exe, arguments, folder, environment)
-    try:
-        shown = wait_for(screen, probes, program)
-    except Exception:
-        program.end()
-        raise
-    return program, shown - program.started
+    """Now and then Wine does not start a program right after another one
+    ended (it ends at once, with code 1; once in some 400 starts here): such
+    a start is tried again, twice at most, and said on standard error."""
+    for attempt in range(START_ATTEMPTS):
+        program = Program(exe, arguments, folder, environment)
+        try:
+            shown = wait_for(screen, probes, program)
+            return program, shown - program.started
+        except EndedEarly as ended:
+            if attempt + 1 == START_ATTEMPTS:
+                raise
+            print("WineFigures: %s: %s; starting it again" % (os.path.basename(exe), ended),
+                  file=sys.stderr)
+        except Exception:
+            program.end()
+            raise
 
 
 def close(screen, program, probes):
@@ -273,7 +319,7 @@ def measure_drag(screen, lum, large_folder, small_folder):
 
 
 def measure_paint(paint_exe, folder):
-    result = subprocess.run(["wine", paint_exe], cwd=folder, capture_output=True, text=True,
+    result = subprocess.run([WINE64, paint_exe], cwd=folder, capture_output=True, text=True,
                             timeout=300)
     figures = {}
     for line in result.stdout.splitlines():
@@ -285,14 +331,106 @@ def measure_paint(paint_exe, folder):
     return figures["paint-two-passes-us"], figures["paint-srccopy-us"]
 
 
+def write_first_press_folder(folder):
+    """A skin whose one hotspot covers it and plays tone.wav: a tone that
+    starts at full strength, so that its onset is sharp."""
+    write_skin(folder, *FIRST_PRESS_SIZE)
+    with open(os.path.join(folder, "lum.ini"), "w") as out:
+        out.write("tone.wav 0 0 %d %d\n" % FIRST_PRESS_SIZE)
+    rate = 22050
+    count = int(TONE_SECONDS * rate)
+    tone = array.array("h", (int(TONE_AMPLITUDE * math.sin(2 * math.pi * TONE_FREQUENCY * i / rate))
+                             for i in range(count)))
+    with wave.open(os.path.join(folder, "tone.wav"), "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(rate)
+        out.writeframes(tone.tobytes())
+
+
+class Recording:
+    """The null sink's monitor, recorded into a file (a pipe left unread would
+    stall the recorder) from construction until stop()."""
+
+    def __init__(self, path):
+        self.path = path
+        self.output = open(path, "wb")
+        self.process = subprocess.Popen(
+            ["parec", "--device=" + os.environ["LUM_SOUND_MONITOR"], "--format=s16le",
+             "--rate=%d" % SOUND_RATE, "--channels=1", "--raw", "--latency-msec=10"],
+            stdout=self.output, stderr=subprocess.DEVNULL)
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+        self.output.close()
+        samples = array.array("h")
+        with open(self.path, "rb") as source:
+            data = source.read()
+        samples.frombytes(data[:len(data) // 2 * 2])
+        return samples
+
+
+def tone_onsets(samples):
+    """Sample indexes where the two tones start."""
+    onsets, start = [], 0
+    for _ in range(2):
+        onset = next((i for i in range(start, len(samples)) if abs(samples[i]) > ONSET_LEVEL), None)
+        if onset is None:
+            raise RuntimeError("heard %d of the two tones" % len(onsets))
+        onsets.append(onset)
+        start = onset + int((TONE_SECONDS + 0.3) * SOUND_RATE)
+    return onsets
+
+
+def first_press_once(screen, exe, folder, probes, recording_path):
+    """Seconds by which the first press's tone starts later after its press
+    than the second press's tone after its own."""
+    program, _ = start_and_show(screen, exe, [], folder, probes)
+    try:
+        screen.move_pointer(WINDOW_LEFT + FIRST_PRESS_AT[0], WINDOW_TOP + FIRST_PRESS_AT[1])
+        time.sleep(FIRST_PRESS_SETTLE)
+        recording = Recording(recording_path)
+        time.sleep(0.3)
+        first = screen.click()
+        time.sleep(PRESS_GAP)
+        second = screen.click()
+        time.sleep(PRESS_GAP)
+        samples = recording.stop()
+    finally:
+        close(screen, program, probes)
+    first_onset, second_onset = tone_onsets(samples)
+    return (second - first) - (second_onset - first_onset) / SOUND_RATE
+
+
+def measure_first_press(screen, lum, baseline, folder):
+    """Quartiles in milliseconds, lum and the baseline alternating; the first
+    round of each lets Wine set up its sound devices for the prefix and is
+    dropped. The onsets jitter by several milliseconds, so the middle half
+    shows how far apart two medians can lie by chance."""
+    lum_runs, baseline_runs = [], []
+    baseline_probes = [(WINDOW_LEFT + x, WINDOW_TOP + y, (0x90, 0x30, 0x60))  # kBaselineColour
+                       for x, y in [(1, 1), (FIRST_PRESS_SIZE[0] - 2, FIRST_PRESS_SIZE[1] - 2)]]
+    recording = os.path.join(folder, "recording.raw")
+    for round_number in range(FIRST_PRESS_ROUNDS + 1):
+        lum_run = first_press_once(screen, lum, folder, skin_probes(*FIRST_PRESS_SIZE), recording)
+        baseline_run = first_press_once(screen, baseline, folder, baseline_probes, recording)
+        if round_number:
+            lum_runs.append(lum_run * 1e3)
+            baseline_runs.append(baseline_run * 1e3)
+    return statistics.quantiles(lum_runs, n=4), statistics.quantiles(baseline_runs, n=4)
+
+
 def main():
-    if len(sys.argv) != 5:
+    if len(sys.argv) != 6:
         sys.exit(__doc__)
-    lum, bare, paint_exe, work = [os.path.abspath(path) for path in sys.argv[1:]]
+    lum, bare, paint_exe, sound_baseline, work = [os.path.abspath(path) for path in sys.argv[1:]]
     screen = Screen()
     folders = {size: os.path.join(work, "skin-%dx%d" % size) for size in
                [(640, 480), (1920, 1080), (50, 50)]}
     file_bytes = {size: write_skin(folder, *size) for size, folder in folders.items()}
+    first_press_folder = os.path.join(work, "first-press")
+    write_first_press_folder(first_press_folder)
 
     figures = {}
     (lum_start, lum_cpu), (bare_start, bare_cpu) = measure_start_up(screen, lum, bare,
@@ -310,6 +448,10 @@ def main():
     lum_bytes, bare_bytes = measure_memory(screen, lum, bare, folders[(1920, 1080)])
     figures["memory_as_left"] = {"ours": lum_bytes, "bare": bare_bytes,
                                  "file": file_bytes[(1920, 1080)], "unit": "bytes"}
+    lum_press, baseline_press = measure_first_press(screen, lum, sound_baseline, first_press_folder)
+    figures["first_press"] = {"ours": lum_press[1], "baseline": baseline_press[1], "unit": "ms",
+                              "ours_middle_half": [lum_press[0], lum_press[2]],
+                              "baseline_middle_half": [baseline_press[0], baseline_press[2]]}
     json.dump(figures, sys.stdout, indent=1)
     print()
 

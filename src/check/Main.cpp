@@ -12,7 +12,8 @@
 #include <io.h>
 #endif
 
-static const char kUsage[] = "usage: lumcheck [--json] [--html FILE] [DIR]";
+static const char kUsage[] = "usage: lumcheck [--version] [--json] [--html FILE] [DIR]";
+static const char kVersionLine[] = "lumcheck " LUM_VERSION;
 static const int kExitClean = 0;
 static const int kExitFindings = 1;
 static const int kExitUnusable = 2;
@@ -23,16 +24,21 @@ struct CheckOptions {
     const char* folder;
 };
 
-// 1 with the options filled; 0 after printing why the arguments are wrong.
-static int ParseArguments(int argc, char** argv, CheckOptions* options, int* helpAsked)
+// 1 with the options filled, or with *answer set when the arguments ask for
+// the usage or the version only; 0 after printing why the arguments are wrong.
+static int ParseArguments(int argc, char** argv, CheckOptions* options, const char** answer)
 {
     *options = {0, nullptr, "."};
-    *helpAsked = 0;
+    *answer = nullptr;
     int haveFolder = 0;
     for (int i = 1; i < argc; i++) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0) {
-            *helpAsked = 1;
+            *answer = kUsage;
+            return 1;
+        }
+        if (std::strcmp(arg, "--version") == 0) {
+            *answer = kVersionLine;
             return 1;
         }
         if (std::strcmp(arg, "--json") == 0) {
@@ -73,11 +79,11 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     CheckOptions options;
-    int helpAsked;
-    if (!ParseArguments(argc, argv, &options, &helpAsked))
+    const char* answer;
+    if (!ParseArguments(argc, argv, &options, &answer))
         return kExitUnusable;
-    if (helpAsked) {
-        std::printf("%s\n", kUsage);
+    if (answer) {
+        std::printf("%s\n", answer);
         return kExitClean;
     }
     std::string startFolder = CurrentFolder();

@@ -14,4 +14,9 @@ int ShowMessageBox(HWND owner, const char* text, const char* title, UINT style);
 // PlaySoundA: 1 when playback started, 0 when the sound service refused.
 int StartSound(const char* name, HMODULE module, DWORD flags);
 
+// Loads the sound service, which can take tens of milliseconds: the window
+// calls it once the skin is on the screen, where it delays neither the skin
+// nor the first press. StartSound loads it itself when this failed.
+void PrepareSound();
+
 #endif

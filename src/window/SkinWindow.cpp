@@ -54,7 +54,13 @@ int RunSkinWindow(HINSTANCE instance)
 {
     if (!RegisterSkinWindowClass(instance))
         return 0;
-    CreateSkinWindow(instance);
+    // No window: either creation failed before WM_CREATE (a hook's veto, no
+    // window resources left) and nothing will ever post the quit message the
+    // loop waits for, or a load failure destroyed the window after its message
+    // was dismissed. Both end the program with code 0.
+    if (!CreateSkinWindow(instance))
+        return 0;
+    PrepareSound();
     return RunMessageLoop();
 }
 
@@ -186,6 +192,15 @@ static void OnLeftButtonUp()
     ReleaseCapture();
 }
 
+// The capture can go without a release (a locked screen, an elevation prompt,
+// another program taking it); a drag that outlived it would have the window
+// follow a pointer whose button is up.
+static void OnCaptureChanged(HWND window, HWND newCapture)
+{
+    if (newCapture != window)
+        DragState.dragging = 0;
+}
+
 LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -196,6 +211,7 @@ LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MOUSEMOVE: OnMouseMove(window, PointerX(lParam), PointerY(lParam)); return 0;
     case WM_LBUTTONDOWN: OnLeftButtonDown(window, PointerX(lParam), PointerY(lParam)); return 0;
     case WM_LBUTTONUP: OnLeftButtonUp(); return 0;
+    case WM_CAPTURECHANGED: OnCaptureChanged(window, reinterpret_cast<HWND>(lParam)); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

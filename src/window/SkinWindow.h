@@ -19,8 +19,9 @@ struct SkinWindowRecord {
 
 extern SkinWindowRecord SkinWindow;
 
-// A drag runs from a left press outside every hotspot to the next left release;
-// the anchor is the pointer's window position at the press.
+// A drag runs from a left press outside every hotspot to the next left release
+// or the loss of the capture; the anchor is the pointer's window position at
+// the press.
 struct DragStateRecord {
     int32_t dragging;
     int32_t anchorX;
@@ -30,7 +31,8 @@ struct DragStateRecord {
 extern DragStateRecord DragState;
 
 // The program: registers "lumWin", creates the window and runs the message
-// loop. The exit code: the quit message's, or 0 when registration fails.
+// loop. The exit code: the quit message's, or 0 when registration or creation
+// fails.
 int RunSkinWindow(HINSTANCE instance);
 
 int RegisterSkinWindowClass(HINSTANCE instance);

@@ -133,6 +133,38 @@ TEST_F(CreationTest, WhenBothFilesAreMissingOnlyTheIniMessageIsShown)
     EXPECT_EQ(shownBoxes[0].text, "no valid ini file!");
 }
 
+const int kStillWaiting = 99;
+
+LRESULT CALLBACK VetoSkinWindow(int code, WPARAM wParam, LPARAM lParam)
+{
+    char name[16] = "";
+    if (code == HCBT_CREATEWND && GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name) &&
+        std::string(name) == kWindowClassName)
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK GiveUpWaiting(HWND, UINT, UINT_PTR, DWORD)
+{
+    PostQuitMessage(kStillWaiting);
+}
+
+// A hook vetoes the window before WM_CREATE, so nothing will post the quit
+// message; a program still waiting for it is ended by the timer instead.
+TEST_F(CreationTest, WindowThatCannotBeCreatedEndsTheProgramWithCodeZero)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(UnregisterClassA(kWindowClassName, instance)) << "the program registers it itself";
+    HHOOK hook = SetWindowsHookExA(WH_CBT, VetoSkinWindow, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    UINT_PTR timer = SetTimer(nullptr, 0, 3000, GiveUpWaiting);
+    int code = RunSkinWindow(instance);
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(code, 0) << "got " << code << ": the loop waited for a quit message";
+    EXPECT_TRUE(shownBoxes.empty()) << "WM_CREATE ran: the hook did not veto the window";
+}
+
 class KeyTest : public SkinWindowTest {
 protected:
     void SetUp() override

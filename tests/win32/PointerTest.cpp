@@ -135,6 +135,23 @@ TEST_F(PointerTest, ReleaseWithoutADragDoesNothing)
     ExpectWindowAt(50, 50);
 }
 
+// Another window takes the capture in the middle of a drag, and no release
+// ever comes: the window stays put and the next press acts again.
+TEST_F(PointerTest, LosingTheCaptureEndsTheDrag)
+{
+    Press(5, 5);
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    SetCapture(other);
+    EXPECT_EQ(DragState.dragging, 0);
+    Move(25, 15);
+    ExpectWindowAt(50, 50);
+    Press(30, 20);
+    EXPECT_EQ(startedSounds.size(), 1u) << "the press was taken for one during a drag";
+    ReleaseCapture();
+    DestroyWindow(other);
+}
+
 TEST_F(PointerTest, MinHotspotMinimisesTheWindow)
 {
     Press(75, 5);

@@ -21,6 +21,11 @@ int StartSound(const char* name, HMODULE module, DWORD flags)
     return soundServiceAnswer;
 }
 
+// The recorder plays nothing, so there is nothing to ready.
+void PrepareSound()
+{
+}
+
 void ResetDesktopCalls()
 {
     shownBoxes.clear();
