@@ -6,7 +6,11 @@
 #
 #   session_start   starts all three and exports DISPLAY, WINEPREFIX,
 #                   WINEDEBUG, WINEDLLOVERRIDES, PULSE_SERVER and
-#                   LUM_SOUND_MONITOR (the source that records the sink)
+#                   LUM_SOUND_MONITOR (the source that records the sink),
+#                   and LUM_NO_32BIT where 32-bit programs cannot run
+#   session_choose_loader
+#                   makes `wine` run on a machine without 32-bit support
+#                   (session_start calls it)
 #   session_stop    ends what session_start started and removes its files;
 #                   safe to call twice and from an EXIT trap
 #
@@ -85,7 +89,26 @@ session_configure_wine() {
     timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f
 }
 
+# Debian's `wine` runs every program through Wine's 32-bit loader once wine32
+# is installed, and that loader is a 32-bit Linux program. A kernel built
+# without 32-bit support refuses it ("Exec format error"): there `wine` runs
+# the 64-bit loader instead, which runs the 64-bit programs, and
+# LUM_NO_32BIT says why the 32-bit ones cannot run, for the tests to skip them.
+session_choose_loader() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
+  local bin
+  bin=$(mktemp -d "${LUM_SESSION_DIR:-${TMPDIR:-/tmp}}/loader.XXXXXX")
+  printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/wine"
+  chmod +x "$bin/wine"
+  # wineboot and the other tools start programs through wine-stable.
+  ln -s wine "$bin/wine-stable"
+  export PATH="$bin:$PATH"
+  export LUM_NO_32BIT="this machine's kernel runs no 32-bit programs, so Wine's 32-bit loader cannot start"
+  session_log "$LUM_NO_32BIT; only 64-bit programs run"
+}
+
 session_start_wine() {
+  session_choose_loader
   export WINEPREFIX="$LUM_SESSION_DIR/wineprefix"
   export WINEDEBUG=-all
   # No prompts for the .NET and HTML engines, which the program never uses.
@@ -130,5 +153,5 @@ session_stop() {
   session_kill "$LUM_SESSION_XVFB_PID"
   rm -rf "$LUM_SESSION_DIR"
   LUM_SESSION_DIR="" LUM_SESSION_XVFB_PID="" LUM_SESSION_PULSE_PID="" LUM_SESSION_SILENCE_PID=""
-  unset DISPLAY WINEPREFIX PULSE_SERVER PULSE_COOKIE LUM_SOUND_MONITOR
+  unset DISPLAY WINEPREFIX PULSE_SERVER PULSE_COOKIE LUM_SOUND_MONITOR LUM_NO_32BIT
 }

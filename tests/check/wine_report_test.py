@@ -34,6 +34,9 @@ def main():
     if not os.environ.get("WINEPREFIX"):
         print("skipped: needs WINEPREFIX from the test session")
         return SKIP
+    if os.environ.get("LUM_NO_32BIT") and "/win32/" in windows:
+        print("skipped: %s" % os.environ["LUM_NO_32BIT"])
+        return SKIP
     with tempfile.TemporaryDirectory() as root:
         demo = os.path.join(root, "demo")
         subprocess.run([sys.executable, demo_script, demo], check=True, timeout=120)

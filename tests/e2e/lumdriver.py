@@ -12,6 +12,7 @@ import math
 import os
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 import zlib
@@ -27,12 +28,31 @@ class DriverError(AssertionError):
     pass
 
 
+SKIP = 77
+
+
+def is_32_bit_program(path):
+    """1 for a Windows program built for 32-bit x86 (its PE header's machine)."""
+    with open(path, "rb") as program:
+        header = program.read(4096)
+    at = int.from_bytes(header[0x3C:0x40], "little")
+    return header[at:at + 4] == b"PE\0\0" and header[at + 4:at + 6] == b"\x4c\x01"
+
+
+def skip_unless_it_runs(program):
+    """Ends the test as skipped when the session cannot run this program."""
+    if os.environ.get("LUM_NO_32BIT") and is_32_bit_program(program):
+        print("skipped: %s (%s)" % (os.environ["LUM_NO_32BIT"], program))
+        sys.exit(SKIP)
+
+
 def require_session():
     missing = [name for name in ("DISPLAY", "WINEPREFIX", "PULSE_SERVER", "LUM_SOUND_MONITOR",
                                  "LUM_EXE", "LUM_PROBE") if not os.environ.get(name)]
     if missing:
         raise DriverError("no Wine session (missing %s): run scripts/test, or source "
                           "scripts/lib/wine-session.sh and call session_start" % ", ".join(missing))
+    skip_unless_it_runs(os.environ["LUM_EXE"])
 
 
 def run(command, timeout, **options):

@@ -72,4 +72,5 @@ class UnpackedZip(unittest.TestCase):
 
 
 if __name__ == "__main__":
+    lumdriver.skip_unless_it_runs(os.environ["LUM_PROBE"])
     unittest.main(argv=[sys.argv[0], "-v"])
