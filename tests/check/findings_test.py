@@ -310,7 +310,7 @@ class DemoSkinTest(CheckerTest):
 class UsageTest(CheckerTest):
     def test_usage_and_unusable_folders(self):
         status, out, _ = run_check(CHECKER, "--help")
-        self.assertEqual((status, out), (0, "usage: lumcheck [--version] [--json] [--html FILE] [DIR]\n"))
+        self.assertEqual((status, out), (0, "usage: lumcheck [--version] [--json] [--code-page N] [--html FILE] [DIR]\n"))
         plain = os.path.join(self.root, "plain")
         write(self.root, "plain", b"x")
         for args in (["--bogus"], ["a", "b"], ["--html"], [os.path.join(self.root, "nope")], [plain]):
