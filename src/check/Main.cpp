@@ -10,8 +10,11 @@
 #include <string>
 
 #ifdef _WIN32
+#include "CodePageText.h"
+
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 
 static const char kUsage[] = "usage: lumcheck [--version] [--json] [--code-page N] [--html FILE] [DIR]";
@@ -91,6 +94,24 @@ static int WritePage(const char* path, const std::string& page)
     return std::fclose(out) == 0 && written;
 }
 
+// The report is UTF-8. A Windows console shows bytes in a code page of its
+// own, so there the text goes out through the wide call; redirected, the
+// bytes go out as they are, the same as on every other system.
+static void PrintReport(const std::string& report)
+{
+#ifdef _WIN32
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode;
+    if (GetConsoleMode(out, &mode)) {
+        std::wstring wide = WideFromUtf8(report);
+        DWORD written;
+        WriteConsoleW(out, wide.data(), DWORD(wide.size()), &written, nullptr);
+        return;
+    }
+#endif
+    std::fputs(report.c_str(), stdout);
+}
+
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
@@ -120,6 +141,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lumcheck: cannot write %s\n", options.pageFile);
         return kExitUnusable;
     }
-    std::fputs(report.c_str(), stdout);
+    PrintReport(report);
     return HasProblems() ? kExitFindings : kExitClean;
 }

@@ -20,4 +20,11 @@ int64_t DecodeCodePageText(int32_t codePage, const unsigned char* bytes, uint64_
 // represent one of them (or the system does not know the page).
 int EncodeCodePageText(int32_t codePage, const std::u32string& text, std::string* bytes);
 
+#ifdef _WIN32
+// The tools hold file names in UTF-8 on every system; Windows takes them in
+// UTF-16 through its wide calls.
+std::wstring WideFromUtf8(const std::string& text);
+std::string Utf8FromWide(const std::wstring& text);
+#endif
+
 #endif

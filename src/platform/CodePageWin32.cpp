@@ -17,6 +17,24 @@ static int DecodeCharacter(UINT codePage, const unsigned char* bytes, uint64_t c
     return units ? length : 0;
 }
 
+std::wstring WideFromUtf8(const std::string& text)
+{
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &wide[0], length);
+    return wide;
+}
+
+std::string Utf8FromWide(const std::wstring& text)
+{
+    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(size_t(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
+
 int64_t DecodeCodePageText(int32_t codePage, const unsigned char* bytes, uint64_t count,
                            std::u32string* text)
 {

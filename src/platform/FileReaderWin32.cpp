@@ -1,11 +1,13 @@
 #include "FileReader.h"
 
+#include "CodePageText.h"
+
 #include <windows.h>
 
 int OpenFileReader(const char* name, FileSharing sharing, FileReader* file)
 {
     DWORD share = sharing == FileSharing::ReadWrite ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
-    HANDLE handle = CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+    HANDLE handle = CreateFileW(WideFromUtf8(name).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;
