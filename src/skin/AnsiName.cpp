@@ -95,30 +95,53 @@ int IsUtf8BeyondAscii(const char* bytes, size_t length)
     return 0;
 }
 
+// One character of the page at bytes: its length, or 0 when the bytes there
+// are no character of the page. Characters are taken one at a time, as
+// Windows takes them: glibc would join a letter and a combining mark of
+// 1255 and 1258 into one character, which Windows does not. The second byte
+// of a double-byte character is never below 0x40 in Windows' pages (so never
+// a space, comma, tab, dot or slash); the C library of the WebAssembly build
+// takes some such pairs.
+static size_t DecodeCharacter(const unsigned char* bytes, size_t left, int32_t codePage, char32_t* c)
+{
+    size_t most = IsSingleBytePage(codePage) ? 1 : 2;
+    for (size_t size = 1; size <= most && size <= left; size++) {
+        std::u32string points;
+        if (DecodeCodePageText(codePage, bytes, size, &points) == int64_t(size) && points.size() == 1 &&
+            (size == 1 || bytes[1] >= 0x40)) {
+            *c = points[0];
+            return size;
+        }
+    }
+    // Windows gives a byte of a single-byte page that has no character of
+    // its own the C1 control of the same number, and so it names a file;
+    // iconv's tables leave those bytes out.
+    if (most == 1 && bytes[0] >= 0x80 && bytes[0] <= 0x9F) {
+        *c = bytes[0];
+        return 1;
+    }
+    return 0;
+}
+
 void DecodeAnsiName(const char* bytes, size_t length, int32_t codePage, AnsiNameText* text)
 {
     const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes);
     std::u32string points;
     text->valid = 1;
     text->firstBadByte = 0;
-    uint64_t at = 0;
+    size_t at = 0;
     while (at < length) {
-        int64_t used = DecodeCodePageText(codePage, data + at, length - at, &points);
-        at += used > 0 ? uint64_t(used) : 0;
-        if (at == length)
-            break;
-        // Windows gives a byte of a single-byte page that has no character
-        // of its own the C1 control of the same number, and so it names a
-        // file; iconv's tables leave those bytes out. Anything else is no
-        // text in the page.
-        if (IsSingleBytePage(codePage) && data[at] >= 0x80 && data[at] <= 0x9F) {
-            points.push_back(data[at]);
-        } else {
-            points.push_back(kReplacement);
-            if (text->valid)
-                text->firstBadByte = at;
-            text->valid = 0;
+        char32_t c;
+        size_t used = DecodeCharacter(data + at, length - at, codePage, &c);
+        if (used) {
+            points.push_back(c);
+            at += used;
+            continue;
         }
+        points.push_back(kReplacement);
+        if (text->valid)
+            text->firstBadByte = at;
+        text->valid = 0;
         at++;
     }
     text->unicode.clear();
