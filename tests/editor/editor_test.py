@@ -200,6 +200,57 @@ class RoundTrip(EditorCase):
         self.assertEqual(self.saved(), b"EXIT 0 0 20 20\r\na\r1 2 3 4\n")
 
 
+class NamesInTheCodePage(EditorCase):
+    """Names are bytes in the chosen Windows ANSI code page: shown and matched
+    decoded, typed ones written in the page, and an edit rewrites only the
+    fields it changes."""
+
+    TEXT = b"caf\xe9.wav 10 10 40 40\ndrum.wav,50,50,80,80 ; the drum\nA\xe9 60 5 90 30\nMIN 1 2\n"
+
+    def open_issue_folder(self):
+        folder = self.path("names")
+        make_folder(folder, None, plain_skin(100, 100), {"lum.ini": self.TEXT, "caf\u00e9.wav": wave(), "drum.wav": wave()})
+        self.page.open_folder(folder)
+
+    def names(self):
+        return self.page.driver.execute_script("return lumEditor.lines.map(l => l.name)")
+
+    def test_nudge_resize_action_and_undo_change_only_their_bytes(self):
+        self.open_issue_folder()
+        self.assertEqual(self.names(), ["caf\u00e9.wav", "drum.wav", "A\u00e9", "MIN"])
+        self.assertEqual([f[:3] for f in self.page.findings()], [[0, "info", "no-exit"], [3, "error", "sound-missing"], [4, "error", "empty-rect"]])
+        for line in (1, 2, 3, 4):
+            self.select_line(line)
+            self.keys(Keys.ARROW_RIGHT)
+        self.select_line(2)
+        self.keys(Keys.CONTROL, Keys.ARROW_DOWN)
+        self.select_line(3)
+        self.page.after_check(lambda: Select(self.page.element("action")).select_by_value("caf\u00e9.wav"),
+                              "the new action")
+        self.keys(Keys.CONTROL, "z")
+        self.keys(Keys.CONTROL, Keys.SHIFT, "z")
+        [saved] = self.page.save_downloads(["lum.ini"])
+        self.assertEqual(read(saved), b"caf\xe9.wav 11 10 41 40\ndrum.wav,51,50,81,81 ; the drum\n"
+                                      b"caf\xe9.wav 61 5 91 30\nMIN 2 2 1\n")
+
+    def test_typed_names_are_written_in_the_chosen_code_page(self):
+        self.open_issue_folder()
+        self.select_line(3)
+        path = self.page.element("path")
+        path.send_keys(Keys.CONTROL, "a")
+        path.send_keys("\u0410\u0411.wav", Keys.TAB)
+        self.assertIn("cannot be saved: code page 1252 has no character \"\u0410\"",
+                      self.page.element("line-problem").text)
+        self.page.after_check(lambda: Select(self.page.element("code-page")).select_by_value("1251"), "code page 1251")
+        self.assertEqual(self.names()[:3], ["caf\u0439.wav", "drum.wav", "A\u0439"])
+        self.select_line(3)
+        path = self.page.element("path")
+        path.send_keys(Keys.CONTROL, "a")
+        self.page.after_check(lambda: path.send_keys("\u0410\u0411.wav", Keys.TAB), "the typed name")
+        [saved] = self.page.save_downloads(["lum.ini"])
+        self.assertEqual(read(saved).split(b"\n")[2], b"\xc0\xc1.wav 60 5 90 30")
+
+
 class PictureImport(EditorCase):
     def test_a_png_with_transparency_becomes_a_24_bit_skin(self):
         def colour(x, y):
