@@ -20,7 +20,7 @@ from selenium.webdriver.support.ui import Select
 from editorpage import EditorPage, chromium_found
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "check"))
-from findings_test import make_every_kind_folder  # noqa: E402
+from findings_test import CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder  # noqa: E402
 from skinfolders import KEY, bitmap, make_folder, plain_skin, wave, write  # noqa: E402
 
 PAGE = CHECKER = SEED_WRITER = DEMO_SCRIPT = None
@@ -159,6 +159,19 @@ class FindingsAsTheChecker(EditorCase):
             with self.subTest(name):
                 self.page.open_folder(folder)
                 done = subprocess.run([CHECKER, "--json", folder], capture_output=True, timeout=60)
+                expected = [[f["line"], f["level"], f["kind"], f["message"]] for f in json.loads(done.stdout)["findings"]]
+                self.assertEqual(self.page.findings(), expected)
+
+    def test_findings_in_each_code_page_equal_lumcheck_json(self):
+        for page in CODE_PAGE_FOLDERS:
+            with self.subTest(page):
+                folder = make_code_page_folder(self.root, page)
+                self.page.open_folder(folder)
+                if self.page.element("code-page").get_attribute("value") != str(page):
+                    self.page.after_check(lambda: Select(self.page.element("code-page")).select_by_value(str(page)),
+                                          "code page %d" % page)
+                done = subprocess.run([CHECKER, "--json", "--code-page", str(page), folder], capture_output=True,
+                                      timeout=60)
                 expected = [[f["line"], f["level"], f["kind"], f["message"]] for f in json.loads(done.stdout)["findings"]]
                 self.assertEqual(self.page.findings(), expected)
 
