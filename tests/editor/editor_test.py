@@ -91,6 +91,12 @@ class EditorCase(unittest.TestCase):
     def keys(self, *keys):
         self.page.after_check(lambda: self.page.element("viewport").send_keys(*keys), "the edit by keys")
 
+    def type_path(self, text):
+        """Types text over the selected line's path, then leaves the field."""
+        path = self.page.element("path")
+        path.send_keys(Keys.CONTROL, "a")
+        path.send_keys(text, Keys.TAB)
+
     def select_line(self, number):
         self.page.driver.find_element("css selector", "#lines li[data-line='%d'] button" % number).click()
 
@@ -124,9 +130,7 @@ class DrawAndSave(EditorCase):
         folder = self.demo()
         self.page.open_folder(folder)
         self.select_line(2)
-        path = self.page.element("path")
-        path.send_keys(Keys.CONTROL, "a")
-        path.send_keys("my tone.wav", Keys.TAB)
+        self.type_path("my tone.wav")
         self.assertIn("\"my tone.wav\" cannot be saved: the program would split the name at the space",
                       self.page.element("line-problem").text)
         self.select_line(3)
@@ -249,17 +253,13 @@ class NamesInTheCodePage(EditorCase):
     def test_typed_names_are_written_in_the_chosen_code_page(self):
         self.open_issue_folder()
         self.select_line(3)
-        path = self.page.element("path")
-        path.send_keys(Keys.CONTROL, "a")
-        path.send_keys("\u0410\u0411.wav", Keys.TAB)
+        self.type_path("\u0410\u0411.wav")
         self.assertIn("cannot be saved: code page 1252 has no character \"\u0410\"",
                       self.page.element("line-problem").text)
         self.page.after_check(lambda: Select(self.page.element("code-page")).select_by_value("1251"), "code page 1251")
         self.assertEqual(self.names()[:3], ["caf\u0439.wav", "drum.wav", "A\u0439"])
         self.select_line(3)
-        path = self.page.element("path")
-        path.send_keys(Keys.CONTROL, "a")
-        self.page.after_check(lambda: path.send_keys("\u0410\u0411.wav", Keys.TAB), "the typed name")
+        self.page.after_check(lambda: self.type_path("\u0410\u0411.wav"), "the typed name")
         [saved] = self.page.save_downloads(["lum.ini"])
         self.assertEqual(read(saved).split(b"\n")[2], b"\xc0\xc1.wav 60 5 90 30")
 
