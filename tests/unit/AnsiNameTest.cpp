@@ -62,6 +62,8 @@ TEST(AnsiNameTest, TypedNamesAreWrittenInThePageOrRefused)
     EXPECT_EQ(unwritable, "\u0410");
     EXPECT_FALSE(EncodeAnsiName("caf\xE9", 1252, &bytes, &unwritable));
     EXPECT_EQ(unwritable, "");
+    EXPECT_FALSE(EncodeAnsiName("a\U0001F3B5", 936, &bytes, &unwritable));
+    EXPECT_EQ(unwritable, "\U0001F3B5");
 }
 
 TEST(AnsiNameTest, Utf8NamesAreToldFromAnsiNames)
