@@ -23,11 +23,17 @@ int HasProblems()
 std::string Printable(const std::string& text)
 {
     std::string shown;
-    for (unsigned char c : text) {
+    for (size_t i = 0; i < text.size(); i++) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        // U+0080 to U+009F, the C1 controls, are 0xC2 0x80 to 0xC2 0x9F in UTF-8.
+        int c1 = c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
         if (c == '\r')
             shown += "\\r";
+        else if (c < 0x20 || c == 0x7F || c1)
+            shown += '?';
         else
-            shown += c < 0x20 || c == 0x7F ? '?' : char(c);
+            shown += char(c);
+        i += size_t(c1);
     }
     return shown;
 }

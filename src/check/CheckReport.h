@@ -33,7 +33,9 @@ struct SkinSummary {
 struct SlotRow {
     int line;               // file line the slot was read from
     int continuation;       // 1 when it holds the rest of a split line
-    std::string name;
+    std::string name;       // as the system reads it, in UTF-8
+    int nameIsText;         // every byte of the name is text in the code page
+    uint64_t firstBadByte;  // where the first byte that is not lies
     int action;             // HotspotAction as int
     int32_t left, top, right, bottom;
     std::string soundFile;  // the file a press would open, as found here
@@ -47,6 +49,7 @@ struct CheckReportRecord {
     std::vector<SlotRow> slots;
     std::vector<Finding> findings;
     std::string folderPath;  // absolute, for links to the sound files
+    int32_t codePage;        // the ANSI code page names are read in
 };
 
 extern CheckReportRecord CheckReport;
@@ -59,8 +62,8 @@ void AddLoadFailure(const std::string& message, const char* reason);
 
 int HasProblems();
 
-// The text with a CR shown as \r and other control bytes as '?', for output
-// that a terminal or a page shows.
+// UTF-8 text with a CR shown as \r and every other control character, C0
+// and C1, as '?', for output that a terminal or a page shows.
 std::string Printable(const std::string& text);
 
 const char* LevelWord(FindingLevel level);

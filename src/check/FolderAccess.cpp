@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #ifdef _WIN32
+#include "CodePageText.h"
+
 #include <direct.h>
 #include <windows.h>
 #else
@@ -23,13 +25,14 @@ int ChangeFolder(const char* path)
 
 std::string CurrentFolder()
 {
-    char path[4096];
 #ifdef _WIN32
-    DWORD length = GetCurrentDirectoryA(sizeof path, path);
-    if (length == 0 || length >= sizeof path)
+    wchar_t path[4096];
+    DWORD length = GetCurrentDirectoryW(4096, path);
+    if (length == 0 || length >= 4096)
         return std::string();
-    return std::string(path, length);
+    return Utf8FromWide(std::wstring(path, length));
 #else
+    char path[4096];
     return getcwd(path, sizeof path) ? std::string(path) : std::string();
 #endif
 }
@@ -52,8 +55,7 @@ EntryKind KindOfEntry(const std::string& path)
 #ifdef _WIN32
 int FindEntryIgnoringCase(const std::string& folder, const std::string& name, std::string* found)
 {
-    std::string path = folder + "\\" + name;
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(WideFromUtf8(folder + "\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES)
         return 0;
     *found = name;
     return 1;

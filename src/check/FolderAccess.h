@@ -4,7 +4,8 @@
 #include <string>
 
 // The few file-system questions the checker asks beyond reading files,
-// answered with POSIX calls or Win32 calls.
+// answered with POSIX calls or Win32 calls. The names of sound files, and
+// the current folder's path, are UTF-8 here on every system.
 
 enum class EntryKind { Missing, File, Folder, Other };
 

@@ -55,13 +55,34 @@ static json FindingsJson()
     return out;
 }
 
+// The C1 controls written as escapes, so that none reaches a terminal; in
+// JSON text they can stand only inside strings, where the escape means the
+// same character.
+static std::string WithC1Escaped(const std::string& text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (size_t i = 0; i < text.size(); i++) {
+        unsigned char next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (static_cast<unsigned char>(text[i]) == 0xC2 && (next & 0xE0) == 0x80) {
+            out += "\\u00";
+            out += kHex[next >> 4];
+            out += kHex[next & 15];
+            i++;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 std::string JsonReport()
 {
     json report = {{"messages", CheckReport.messages},
                    {"skin", SkinJson()},
                    {"hotspotFileLoaded", bool(CheckReport.hotspotFileLoaded)},
+                   {"codePage", CheckReport.codePage},
                    {"hotspots", HotspotsJson()},
                    {"findings", FindingsJson()}};
-    // Names are bytes from a file, not necessarily UTF-8.
-    return report.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    return WithC1Escaped(report.dump(2, ' ') + "\n");
 }

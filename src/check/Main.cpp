@@ -1,18 +1,23 @@
+#include "AnsiName.h"
 #include "CheckReport.h"
 #include "FolderAccess.h"
 #include "ReportWriters.h"
 #include "SkinCheck.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #ifdef _WIN32
+#include "CodePageText.h"
+
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 
-static const char kUsage[] = "usage: lumcheck [--version] [--json] [--html FILE] [DIR]";
+static const char kUsage[] = "usage: lumcheck [--version] [--json] [--code-page N] [--html FILE] [DIR]";
 static const char kVersionLine[] = "lumcheck " LUM_VERSION;
 static const int kExitClean = 0;
 static const int kExitFindings = 1;
@@ -20,15 +25,26 @@ static const int kExitUnusable = 2;
 
 struct CheckOptions {
     int json;
+    int32_t codePage;
     const char* pageFile;
     const char* folder;
 };
+
+static int ParseCodePage(const char* text, int32_t* codePage)
+{
+    char* end;
+    long value = std::strtol(text, &end, 10);
+    if (*text < '0' || *text > '9' || *end != '\0' || value > 65535 || !IsAnsiCodePage(int32_t(value)))
+        return 0;
+    *codePage = int32_t(value);
+    return 1;
+}
 
 // 1 with the options filled, or with *answer set when the arguments ask for
 // the usage or the version only; 0 after printing why the arguments are wrong.
 static int ParseArguments(int argc, char** argv, CheckOptions* options, const char** answer)
 {
-    *options = {0, nullptr, "."};
+    *options = {0, kDefaultCodePage, nullptr, "."};
     *answer = nullptr;
     int haveFolder = 0;
     for (int i = 1; i < argc; i++) {
@@ -49,6 +65,12 @@ static int ParseArguments(int argc, char** argv, CheckOptions* options, const ch
                 return 0;
             }
             options->pageFile = argv[++i];
+        } else if (std::strcmp(arg, "--code-page") == 0) {
+            if (i + 1 == argc || !ParseCodePage(argv[++i], &options->codePage)) {
+                std::fprintf(stderr, "lumcheck: --code-page takes one of the Windows ANSI code pages %s; %s\n",
+                             AnsiCodePageList().c_str(), kUsage);
+                return 0;
+            }
         } else if (arg[0] == '-' && arg[1] != '\0') {
             std::fprintf(stderr, "lumcheck: unknown option %s; %s\n", arg, kUsage);
             return 0;
@@ -72,6 +94,24 @@ static int WritePage(const char* path, const std::string& page)
     return std::fclose(out) == 0 && written;
 }
 
+// The report is UTF-8. A Windows console shows bytes in a code page of its
+// own, so there the text goes out through the wide call; redirected, the
+// bytes go out as they are, the same as on every other system.
+static void PrintReport(const std::string& report)
+{
+#ifdef _WIN32
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode;
+    if (GetConsoleMode(out, &mode)) {
+        std::wstring wide = WideFromUtf8(report);
+        DWORD written;
+        WriteConsoleW(out, wide.data(), DWORD(wide.size()), &written, nullptr);
+        return;
+    }
+#endif
+    std::fputs(report.c_str(), stdout);
+}
+
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
@@ -92,6 +132,7 @@ int main(int argc, char** argv)
         return kExitUnusable;
     }
     CheckReport.folderPath = CurrentFolder();
+    CheckReport.codePage = options.codePage;
     CheckSkinFolder();
     std::string report = options.json ? JsonReport() : TextReport();
     std::string page = options.pageFile ? PageReport() : std::string();
@@ -100,6 +141,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lumcheck: cannot write %s\n", options.pageFile);
         return kExitUnusable;
     }
-    std::fputs(report.c_str(), stdout);
+    PrintReport(report);
     return HasProblems() ? kExitFindings : kExitClean;
 }

@@ -86,10 +86,10 @@ static std::string Checkerboard()
     return PngDataUri(side, side, rgba);
 }
 
-static std::string Escaped(const std::string& text)
+static std::string HtmlEscaped(const std::string& text)
 {
     std::string out;
-    for (char c : Printable(text)) {
+    for (char c : text) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
@@ -99,6 +99,11 @@ static std::string Escaped(const std::string& text)
         }
     }
     return out;
+}
+
+static std::string Escaped(const std::string& text)
+{
+    return HtmlEscaped(Printable(text));
 }
 
 static FindingLevel WorstLevel(int slot, int* any)
@@ -118,13 +123,15 @@ static FindingLevel WorstLevel(int slot, int* any)
 static std::string SpotTitle(int slot)
 {
     const SlotRow& row = CheckReport.slots[slot];
-    std::string title = "line " + std::to_string(row.line) + ": " + row.name + "\nrectangle " +
+    // Each part is made printable on its own, so that the line breaks between
+    // them stay.
+    std::string title = Printable("line " + std::to_string(row.line) + ": " + row.name) + "\nrectangle " +
                         std::to_string(row.left) + ", " + std::to_string(row.top) + ", " +
                         std::to_string(row.right) + ", " + std::to_string(row.bottom);
     for (const Finding& finding : CheckReport.findings)
         if (finding.slot == slot)
-            title += "\n" + std::string(LevelWord(finding.level)) + " " + finding.kind + ": " + finding.message;
-    return Escaped(title);
+            title += "\n" + Printable(std::string(LevelWord(finding.level)) + " " + finding.kind + ": " + finding.message);
+    return HtmlEscaped(title);
 }
 
 static std::string SoundUrl(const SlotRow& row)

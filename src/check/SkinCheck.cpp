@@ -1,5 +1,6 @@
 #include "SkinCheck.h"
 
+#include "AnsiName.h"
 #include "CheckReport.h"
 #include "FolderAccess.h"
 #include "HotspotMap.h"
@@ -9,6 +10,7 @@
 #include "Startup.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -144,7 +146,11 @@ static void FillSlotRows(const std::vector<HotspotPiece>& pieces)
         SlotRow row{};
         row.line = pieces[size_t(i)].line;
         row.continuation = pieces[size_t(i)].continuation;
-        row.name = slot.name;
+        AnsiNameText name;
+        DecodeAnsiName(slot.name, std::strlen(slot.name), CheckReport.codePage, &name);
+        row.name = name.unicode;
+        row.nameIsText = name.valid;
+        row.firstBadByte = name.firstBadByte;
         row.action = int(ClassifyAction(slot.name));
         row.left = slot.rect.left;
         row.top = slot.rect.top;

@@ -1,10 +1,13 @@
 #include "SoundCheck.h"
 
+#include "AnsiName.h"
 #include "CheckReport.h"
 #include "FolderAccess.h"
+#include "HotspotTable.h"
 #include "WaveFile.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -116,9 +119,47 @@ static void WarnAbsolute(int slot, const char* why)
                slot);
 }
 
+static std::string PageName()
+{
+    return "code page " + std::to_string(CheckReport.codePage);
+}
+
+// 1 when the name's bytes are no text in the code page: which file the
+// system would open cannot be told then.
+static int CheckNameIsText(int slot)
+{
+    const SlotRow& row = CheckReport.slots[slot];
+    if (row.nameIsText)
+        return 0;
+    char byte[8];
+    std::snprintf(byte, sizeof byte, "0x%02X", unsigned(static_cast<unsigned char>(HotspotTable.slots[slot].name[row.firstBadByte])));
+    AddFinding(row.line, FindingLevel::Error, "sound-name-not-text",
+               "Byte " + std::string(byte) + " (byte " + std::to_string(row.firstBadByte + 1) +
+                   " of the name) is no character in " + PageName() +
+                   ", so which file the system would open cannot be told; it was not looked for.",
+               slot);
+    return 1;
+}
+
+static void CheckNameIsNotUtf8(int slot)
+{
+    const SlotRow& row = CheckReport.slots[slot];
+    const char* bytes = HotspotTable.slots[slot].name;
+    if (!IsUtf8BeyondAscii(bytes, std::strlen(bytes)))
+        return;
+    AddFinding(row.line, FindingLevel::Warning, "sound-name-utf8",
+               "The name is UTF-8 text (" + Quoted(bytes) + "), but the system reads it in " + PageName() +
+                   " as " + Quoted(row.name) + " and looks for a file of that name; write lum.ini in " +
+                   PageName() + " instead.",
+               slot);
+}
+
 void CheckSoundOfSlot(int slot)
 {
     SlotRow& row = CheckReport.slots[slot];
+    if (CheckNameIsText(slot))
+        return;
+    CheckNameIsNotUtf8(slot);
     PathForm form = FormOfPath(row.name);
     if (form == PathForm::Network) {
         AddFinding(row.line, FindingLevel::Warning, "sound-network-path",

@@ -52,7 +52,8 @@ static void AppendTable(std::string* text)
         *text += "Hotspots: none, \"lum.ini\" was not read\n";
         return;
     }
-    AppendLine(text, "Hotspots from \"lum.ini\": %d slots", int(CheckReport.slots.size()));
+    AppendLine(text, "Hotspots from \"lum.ini\": %d slots, names read in code page %d", int(CheckReport.slots.size()),
+               int(CheckReport.codePage));
     if (CheckReport.slots.empty())
         return;
     AppendLine(text, "  %4s %5s  %-8s %11s %11s %11s %11s  %s", "slot", "line", "action", "left", "top",

@@ -2,6 +2,7 @@
 // plain types that the page calls. Every verdict the page shows comes from
 // here; the page draws and takes input. Results live in this file's records
 // until the next call of the same kind, so the page never frees anything.
+#include "AnsiName.h"
 #include "CheckReport.h"
 #include "FolderAccess.h"
 #include "HotspotMap.h"
@@ -14,6 +15,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -26,21 +28,26 @@ struct FileLine {
     int32_t endsWithNewline;
     int32_t firstSlot;  // kNoHotspot when the table was already full
     int32_t pieces;
-    std::string name;
+    int32_t firstLength;  // characters of its first piece, which makes the hotspot
+    std::string name;     // bytes, as in the file
     HotspotRect rect;
 };
 
 // Why a line the editor composed cannot be saved as it stands.
-enum class LineVerdict { Fine, NoName, NameSplit, NameTooLong, MoreThanOneLine };
+enum class LineVerdict { Fine, NoName, NameSplit, NameTooLong, MoreThanOneLine, NotInCodePage };
 
 struct EditorRecord {
     std::string report;
     std::vector<int8_t> whoActs;
     std::vector<unsigned char> skinPixels;
     std::vector<FileLine> lines;
+    std::string text;
     uint32_t textEnd;
+    int32_t codePage = kDefaultCodePage;
+    std::string lineName;
     std::string composed;
-    int32_t composedCut;
+    int32_t cutByte;      // the byte at which the reader cut the name, for NameSplit
+    std::string unwritable;
     std::vector<unsigned char> pictureFile;
     uint64_t keyColouredOpaque;
 };
@@ -57,9 +64,11 @@ extern "C" {
 // Runs the checker on a folder of the module's file system, as lumcheck does
 // on a real one, and keeps the model loaded for the questions below: the
 // report as JSON.
-EMSCRIPTEN_KEEPALIVE const char* EditorCheck(const char* folder)
+EMSCRIPTEN_KEEPALIVE const char* EditorCheck(const char* folder, int32_t codePage)
 {
     CheckReport = CheckReportRecord();
+    Editor.codePage = IsAnsiCodePage(codePage) ? codePage : kDefaultCodePage;
+    CheckReport.codePage = Editor.codePage;
     ResetSkinModel();
     Editor.whoActs.clear();
     if (!ChangeFolder(folder))
@@ -162,17 +171,19 @@ static void ReadLineHotspot(const unsigned char* bytes, FileLine* line)
 
 // Reads a hotspot file's bytes into its lines: the number of lines. Every
 // byte before EditorTextEnd() belongs to exactly one line; the bytes from
-// there on (from an end-of-text mark) are read by nobody.
+// there on (from an end-of-text mark) are read by nobody. The bytes are kept
+// for the edits below.
 EMSCRIPTEN_KEEPALIVE int32_t EditorReadLines(const unsigned char* bytes, uint32_t size)
 {
     static HotspotTableRecord table;
     std::vector<HotspotPiece> pieces;
     ReadHotspotText(bytes, size, &table, KeepPiece, &pieces);
+    Editor.text.assign(reinterpret_cast<const char*>(bytes), size);
     Editor.lines.clear();
     Editor.textEnd = 0;
     for (const HotspotPiece& piece : pieces) {
         if (!piece.continuation)
-            Editor.lines.push_back({uint32_t(piece.byteStart), 0, 0, piece.slot, 0, std::string(), {}});
+            Editor.lines.push_back({uint32_t(piece.byteStart), 0, 0, piece.slot, 0, piece.length, std::string(), {}});
         FileLine& line = Editor.lines.back();
         line.byteEnd = uint32_t(piece.byteEnd);
         line.pieces++;
@@ -200,45 +211,125 @@ EMSCRIPTEN_KEEPALIVE void EditorLineFacts(int32_t i, int32_t* facts)
     std::memcpy(facts, values, sizeof values);
 }
 
+// Line i's name as the system of the checked code page reads it, in UTF-8.
 EMSCRIPTEN_KEEPALIVE const char* EditorLineName(int32_t i)
 {
-    return Editor.lines[size_t(i)].name.c_str();
+    const std::string& bytes = Editor.lines[size_t(i)].name;
+    AnsiNameText name;
+    DecodeAnsiName(bytes.data(), bytes.size(), Editor.codePage, &name);
+    Editor.lineName = name.unicode;
+    return Editor.lineName.c_str();
 }
 
-// Writes the line "name left top right bottom" with a CR LF and reads it back
-// with the program's reader: a LineVerdict, Fine when it gives one hotspot
-// with the whole name. For NameSplit, EditorComposedCut() tells where the
-// name ends. The numbers are written in decimal, which the reader reads back.
-EMSCRIPTEN_KEEPALIVE int32_t EditorComposeLine(const char* name, int32_t left, int32_t top, int32_t right,
-                                               int32_t bottom)
+// Reads the composed line back with the program's reader: Fine when its
+// first piece gives the name whole and the line reads in as many pieces as
+// expected.
+static LineVerdict JudgeComposed(const std::string& name, int32_t expectedPieces)
 {
-    Editor.composed = std::string(name) + " " + std::to_string(left) + " " + std::to_string(top) + " " +
-                      std::to_string(right) + " " + std::to_string(bottom) + "\r\n";
     static HotspotTableRecord table;
     std::vector<HotspotPiece> pieces;
-    ReadHotspotText(reinterpret_cast<const unsigned char*>(Editor.composed.data()), Editor.composed.size(),
-                    &table, KeepPiece, &pieces);
-    size_t length = std::strlen(name);
-    Editor.composedCut = int32_t(std::strlen(table.slots[0].name));
-    if (length == 0)
+    ReadHotspotText(reinterpret_cast<const unsigned char*>(Editor.composed.data()), Editor.composed.size(), &table,
+                    KeepPiece, &pieces);
+    size_t kept = std::strlen(table.slots[0].name);
+    if (name.empty())
+        return LineVerdict::NoName;
+    if (int32_t(pieces.size()) != expectedPieces)
+        return LineVerdict::MoreThanOneLine;
+    if (size_t(pieces[0].nameLength) < name.size()) {
+        Editor.cutByte = static_cast<unsigned char>(name[size_t(pieces[0].nameLength)]);
+        return LineVerdict::NameSplit;
+    }
+    if (kept < name.size())
+        return LineVerdict::NameTooLong;
+    return LineVerdict::Fine;
+}
+
+// The typed name in the checked code page; 0 when the page cannot write it.
+static int NameBytes(const char* typed, std::string* bytes)
+{
+    return EncodeAnsiName(typed, Editor.codePage, bytes, &Editor.unwritable);
+}
+
+// Writes the line "name left top right bottom" with a CR LF, the name in the
+// checked code page, and reads it back with the program's reader: a
+// LineVerdict. The numbers are written in decimal, which the reader reads back.
+EMSCRIPTEN_KEEPALIVE int32_t EditorComposeLine(const char* typed, int32_t left, int32_t top, int32_t right,
+                                               int32_t bottom)
+{
+    std::string name;
+    if (!NameBytes(typed, &name))
+        return int32_t(LineVerdict::NotInCodePage);
+    Editor.composed = name + " " + std::to_string(left) + " " + std::to_string(top) + " " + std::to_string(right) +
+                      " " + std::to_string(bottom) + "\r\n";
+    return int32_t(JudgeComposed(name, 1));
+}
+
+// Line i with its rectangle set to the four values and, unless typed is
+// null, its name replaced: only the fields whose values change are
+// rewritten, missing ones are added after a space, and every other byte of
+// the line stays. A LineVerdict, as for a composed line.
+EMSCRIPTEN_KEEPALIVE int32_t EditorEditLine(int32_t i, const char* typed, int32_t left, int32_t top, int32_t right,
+                                            int32_t bottom)
+{
+    const FileLine& line = Editor.lines[size_t(i)];
+    std::string name = line.name;
+    if (name.empty())
         return int32_t(LineVerdict::NoName);
-    if (pieces.size() != 1)
-        return int32_t(LineVerdict::MoreThanOneLine);
-    if (size_t(pieces[0].nameLength) < length)
-        return int32_t(LineVerdict::NameSplit);
-    if (size_t(Editor.composedCut) < length)
-        return int32_t(LineVerdict::NameTooLong);
-    return int32_t(LineVerdict::Fine);
+    if (typed && !NameBytes(typed, &name))
+        return int32_t(LineVerdict::NotInCodePage);
+    std::string first = Editor.text.substr(line.byteStart, size_t(line.firstLength));
+    HotspotField fields[kHotspotFields];
+    int count = FindHotspotFields(first.c_str(), fields);
+    const int32_t before[] = {line.rect.left, line.rect.top, line.rect.right, line.rect.bottom};
+    const int32_t after[] = {left, top, right, bottom};
+    int lastAdded = 0;
+    for (int field = count; field < kHotspotFields; field++)
+        if (after[field - 1] != before[field - 1])
+            lastAdded = field;
+    std::string edited = first;
+    for (int field = count; field <= lastAdded; field++)
+        edited += " " + std::to_string(after[field - 1]);
+    // From the last field to the first, so that the earlier places stay.
+    for (int field = count - 1; field >= 1; field--)
+        if (after[field - 1] != before[field - 1])
+            edited.replace(size_t(fields[field].start), size_t(fields[field].length), std::to_string(after[field - 1]));
+    if (typed)
+        edited.replace(size_t(fields[0].start), size_t(fields[0].length), name);
+    Editor.composed = edited + Editor.text.substr(line.byteStart + uint32_t(line.firstLength),
+                                                  line.byteEnd - line.byteStart - uint32_t(line.firstLength));
+    return int32_t(JudgeComposed(name, line.pieces));
 }
 
 EMSCRIPTEN_KEEPALIVE const char* EditorComposed()
 {
-    return Editor.composed.c_str();
+    return Editor.composed.data();
 }
 
-EMSCRIPTEN_KEEPALIVE int32_t EditorComposedCut()
+EMSCRIPTEN_KEEPALIVE uint32_t EditorComposedSize()
 {
-    return Editor.composedCut;
+    return uint32_t(Editor.composed.size());
+}
+
+EMSCRIPTEN_KEEPALIVE int32_t EditorComposedCutByte()
+{
+    return Editor.cutByte;
+}
+
+// The first character of a refused name that the code page has no bytes for.
+EMSCRIPTEN_KEEPALIVE const char* EditorUnwritable()
+{
+    return Editor.unwritable.c_str();
+}
+
+// The code pages the page offers, kAnsiCodePageCount of them.
+EMSCRIPTEN_KEEPALIVE const int32_t* EditorCodePages()
+{
+    return kAnsiCodePages;
+}
+
+EMSCRIPTEN_KEEPALIVE int32_t EditorCodePageCount()
+{
+    return kAnsiCodePageCount;
 }
 
 // A decoded picture (RGBA, top row first) as a skin file: its size in bytes,

@@ -13,6 +13,7 @@ enum class FileSharing {
     None         // nobody else may open the file while we hold it
 };
 
+// The name is UTF-8 on every system.
 int OpenFileReader(const char* name, FileSharing sharing, FileReader* file);
 
 // Bytes read (0 at the end of the file), or -1 on a read error.

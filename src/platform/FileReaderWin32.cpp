@@ -2,10 +2,17 @@
 
 #include <windows.h>
 
+// Longer paths than the checker ever opens; a plain array keeps the C++
+// library's strings out of the program.
+static const int kWidePathSize = 4096;
+
 int OpenFileReader(const char* name, FileSharing sharing, FileReader* file)
 {
+    WCHAR wide[kWidePathSize];
+    if (!MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, kWidePathSize))
+        return 0;
     DWORD share = sharing == FileSharing::ReadWrite ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
-    HANDLE handle = CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+    HANDLE handle = CreateFileW(wide, GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return 0;

@@ -206,6 +206,20 @@ static const char* NextField(const char** cursor, size_t* length)
     return start;
 }
 
+int FindHotspotFields(const char* line, HotspotField fields[kHotspotFields])
+{
+    const char* cursor = line;
+    size_t length;
+    int count = 0;
+    while (count < kHotspotFields) {
+        const char* start = NextField(&cursor, &length);
+        if (!start)
+            break;
+        fields[count++] = {int32_t(start - line), int32_t(length)};
+    }
+    return count;
+}
+
 int ParseHotspotLine(const char* line, Hotspot* slot)
 {
     int32_t* coordinates[] = {&slot->rect.left, &slot->rect.top, &slot->rect.right,

@@ -100,6 +100,18 @@ int ReadHotspotFile(const char* path, HotspotTableRecord* table, HotspotPieceObs
 // bottom) and gives the first field's length before it was cut to fit.
 int ParseHotspotLine(const char* line, Hotspot* slot);
 
+// Where a field lies in its line.
+struct HotspotField {
+    int32_t start;
+    int32_t length;
+};
+
+const int kHotspotFields = 5;  // the name, left, top, right, bottom
+
+// The fields of a line that the reader takes (at most five), as it splits
+// them: their count, with where each lies in the line.
+int FindHotspotFields(const char* line, HotspotField fields[kHotspotFields]);
+
 // The decimal conversion of one field, wrapping in 32-bit two's complement.
 int32_t ConvertCoordinate(const char* field);
 

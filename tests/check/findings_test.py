@@ -2,7 +2,9 @@
 
 Run as: findings_test.py PATH-TO-LUMCHECK PATH-TO-DEMO-SKIN-SCRIPT
 """
+import json
 import os
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -294,6 +296,84 @@ class SoundFileTest(CheckerTest):
         self.assertIn("differ in case", text)
 
 
+# Names in Windows ANSI code pages, each line with what lum.exe did with it
+# under Wine in a system of that code page (tests/check/code_page_test.py
+# presses them): the file names on disk are UTF-8.
+CODE_PAGE_FOLDERS = {
+    1252: ([b"caf\xe9.wav 10 10 40 30",         # plays caf\u00e9.wav
+            b"caf\xc3\xa9.wav 50 10 90 30",      # UTF-8: looks for caf\u00c3\u00a9.wav, plays nothing
+            b"\x81.wav 10 40 40 60",            # a byte the page leaves out: plays \u0081.wav
+            b"\xc0\xc1.wav 50 40 90 60"],        # looks for \u00c0\u00c1.wav, plays nothing
+           ["caf\u00e9.wav", "\u0081.wav", "\u0410\u0411.wav"]),
+    1251: ([b"\xc0\xc1.wav 10 10 40 30",         # plays \u0410\u0411.wav
+            b"caf\xe9.wav 50 10 90 30",          # looks for caf\u0439.wav, plays nothing
+            b"\x98.wav 10 40 40 60"],           # plays \u0098.wav
+           ["\u0410\u0411.wav", "caf\u00e9.wav", "\u0098.wav"]),
+}
+# Per code page, the lines whose sound lum.exe played.
+CODE_PAGE_PLAYED = {1252: [1, 3], 1251: [1, 3]}
+
+
+def make_code_page_folder(root, code_page):
+    lines, files = CODE_PAGE_FOLDERS[code_page]
+    folder = os.path.join(root, "cp%d" % code_page)
+    make_folder(folder, None, files={name: GOOD_WAVE for name in files})
+    write(folder, "lum.ini", b"".join(line + b"\n" for line in lines) + b"EXIT 0 0 5 5\n")
+    return folder
+
+
+def played_lines(report):
+    """The sound lines that the checker says a press plays."""
+    blocked = {f["line"] for f in report["findings"] if f["level"] == "error"}
+    return [h["line"] for h in report["hotspots"] if h["action"] == "sound" and h["line"] not in blocked]
+
+
+class CodePageTest(CheckerTest):
+    def test_names_are_found_as_a_system_of_that_code_page_finds_them(self):
+        for page, played in CODE_PAGE_PLAYED.items():
+            with self.subTest(page):
+                status, out, _ = run_check(CHECKER, "--json", "--code-page", str(page), make_code_page_folder(self.root, page))
+                report = json.loads(out)
+                self.assertEqual(report["codePage"], page)
+                self.assertEqual(played_lines(report), played)
+        _, report = check_json(CHECKER, os.path.join(self.root, "cp1252"))
+        self.assertEqual([h["name"] for h in report["hotspots"]][:4],
+                         ["caf\u00e9.wav", "caf\u00c3\u00a9.wav", "\u0081.wav", "\u00c0\u00c1.wav"])
+        self.assertEqual(kinds_by_line(report), [(2, "error", "sound-missing"), (2, "warning", "sound-name-utf8"),
+                                                 (4, "error", "sound-missing")])
+        self.assertIn("as \"caf\u00c3\u00a9.wav\" and looks for a file of that name",
+                      [f["message"] for f in report["findings"] if f["kind"] == "sound-name-utf8"][0])
+
+    def test_a_double_byte_name_is_split_into_folders_only_after_it_is_read(self):
+        # The second byte of \u8868 in code page 932 is 0x5C, a backslash on its own.
+        folder = self.folder("cp932", None, files={"\u8868.wav": GOOD_WAVE})
+        write(folder, "lum.ini", b"\x95\x5c.wav 1 1 9 9\n\xaa.wav 1 11 9 19\nEXIT 20 20 30 30\n")
+        _, out, _ = run_check(CHECKER, "--json", "--code-page", "932", folder)
+        self.assertEqual(kinds_by_line(json.loads(out)), [(2, "error", "sound-missing")])
+        _, out, _ = run_check(CHECKER, "--json", "--code-page", "1253", folder)
+        self.assertEqual(kinds_by_line(json.loads(out)), [(1, "error", "sound-missing"),
+                                                         (2, "error", "sound-name-not-text")])
+
+    def test_no_control_character_reaches_the_terminal(self):
+        folder = make_code_page_folder(self.root, 1252)
+        done = subprocess.run([CHECKER, folder], capture_output=True, timeout=60)
+        self.assertIn("  caf\u00e9.wav\n".encode(), done.stdout)
+        self.assertIn(b"  ?.wav\n", done.stdout)
+        done = subprocess.run([CHECKER, "--json", folder], capture_output=True, timeout=60)
+        self.assertIn(b'"name": "\\u0081.wav"', done.stdout)
+        for output in (done.stdout, subprocess.run([CHECKER, folder], capture_output=True, timeout=60).stdout):
+            text = output.decode("utf-8")
+            self.assertEqual([c for c in text if c != "\n" and (ord(c) < 0x20 or 0x7F <= ord(c) < 0xA0)], [])
+
+    def test_only_windows_ansi_code_pages_are_taken(self):
+        folder = make_code_page_folder(self.root, 1252)
+        for page in ("65001", "437", "1252x", "4294968548", ""):
+            with self.subTest(page):
+                status, out, err = run_check(CHECKER, "--code-page", page, folder)
+                self.assertEqual((status, out), (2, ""))
+                self.assertIn("874, 932, 936, 949, 950, 1250,", err)
+
+
 class DemoSkinTest(CheckerTest):
     def test_the_demo_skin_is_clean(self):
         folder = os.path.join(self.root, "demo")
@@ -310,7 +390,7 @@ class DemoSkinTest(CheckerTest):
 class UsageTest(CheckerTest):
     def test_usage_and_unusable_folders(self):
         status, out, _ = run_check(CHECKER, "--help")
-        self.assertEqual((status, out), (0, "usage: lumcheck [--version] [--json] [--html FILE] [DIR]\n"))
+        self.assertEqual((status, out), (0, "usage: lumcheck [--version] [--json] [--code-page N] [--html FILE] [DIR]\n"))
         plain = os.path.join(self.root, "plain")
         write(self.root, "plain", b"x")
         for args in (["--bogus"], ["a", "b"], ["--html"], [os.path.join(self.root, "nope")], [plain]):

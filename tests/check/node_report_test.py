@@ -9,7 +9,7 @@ import subprocess
 import sys
 import tempfile
 
-from findings_test import make_every_kind_folder
+from findings_test import CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder
 from skinfolders import make_folder, plain_skin, wave, write
 
 
@@ -67,6 +67,8 @@ def main():
         # The folder's default is the current one; usage errors go to stderr.
         cases += [("current folder", [], os.path.join(root, "demo")), ("usage", ["--bogus"], None),
                   ("missing folder", [os.path.join(root, "nope")], None), ("help", ["--help"], None)]
+        cases += [("code page %d" % page, [*options, "--code-page", str(page), make_code_page_folder(root, page)], None)
+                  for page in CODE_PAGE_FOLDERS for options in ([], ["--json"])]
         for name, arguments, cwd in cases:
             expected = run([native, *arguments], cwd)
             got = run([*node, *arguments], cwd)

@@ -9,7 +9,7 @@ import subprocess
 import sys
 import tempfile
 
-from findings_test import make_every_kind_folder
+from findings_test import CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder
 from skinfolders import make_folder, wave
 
 SKIP = 77
@@ -49,16 +49,19 @@ def main():
         make_folder(folders["no lum.ini"], None)
         make_folder(folders["not a bitmap"], ["EXIT 1 1 9 9"], b"GIF89a", {"x.wav": wave()})
         failures = 0
-        for name, folder in folders.items():
-            for options in ([], ["--json"]):
-                expected = run([native, *options, folder])
-                got = run(["wine", windows, *options, windows_path(folder)])
-                if got != expected:
-                    failures += 1
-                    print(f"{name} {options}: got status {got[0]} and\n{got[1].decode(errors='replace')}\n"
-                          f"expected status {expected[0]} and\n{expected[1].decode(errors='replace')}")
-                else:
-                    print(f"{name} {options}: same report, status {got[0]}")
+        runs = [(name, folder, options) for name, folder in folders.items() for options in ([], ["--json"])]
+        # Names of other code pages, looked for whatever the system's own page is.
+        runs += [("code page %d" % page, make_code_page_folder(root, page), ["--code-page", str(page)])
+                 for page in CODE_PAGE_FOLDERS]
+        for name, folder, options in runs:
+            expected = run([native, *options, folder])
+            got = run(["wine", windows, *options, windows_path(folder)])
+            if got != expected:
+                failures += 1
+                print(f"{name} {options}: got status {got[0]} and\n{got[1].decode(errors='replace')}\n"
+                      f"expected status {expected[0]} and\n{expected[1].decode(errors='replace')}")
+            else:
+                print(f"{name} {options}: same report, status {got[0]}")
         return 1 if failures else 0
 
 

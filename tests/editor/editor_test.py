@@ -20,7 +20,7 @@ from selenium.webdriver.support.ui import Select
 from editorpage import EditorPage, chromium_found
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "check"))
-from findings_test import make_every_kind_folder  # noqa: E402
+from findings_test import CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder  # noqa: E402
 from skinfolders import KEY, bitmap, make_folder, plain_skin, wave, write  # noqa: E402
 
 PAGE = CHECKER = SEED_WRITER = DEMO_SCRIPT = None
@@ -91,6 +91,12 @@ class EditorCase(unittest.TestCase):
     def keys(self, *keys):
         self.page.after_check(lambda: self.page.element("viewport").send_keys(*keys), "the edit by keys")
 
+    def type_path(self, text):
+        """Types text over the selected line's path, then leaves the field."""
+        path = self.page.element("path")
+        path.send_keys(Keys.CONTROL, "a")
+        path.send_keys(text, Keys.TAB)
+
     def select_line(self, number):
         self.page.driver.find_element("css selector", "#lines li[data-line='%d'] button" % number).click()
 
@@ -124,9 +130,7 @@ class DrawAndSave(EditorCase):
         folder = self.demo()
         self.page.open_folder(folder)
         self.select_line(2)
-        path = self.page.element("path")
-        path.send_keys(Keys.CONTROL, "a")
-        path.send_keys("my tone.wav", Keys.TAB)
+        self.type_path("my tone.wav")
         self.assertIn("\"my tone.wav\" cannot be saved: the program would split the name at the space",
                       self.page.element("line-problem").text)
         self.select_line(3)
@@ -159,6 +163,19 @@ class FindingsAsTheChecker(EditorCase):
             with self.subTest(name):
                 self.page.open_folder(folder)
                 done = subprocess.run([CHECKER, "--json", folder], capture_output=True, timeout=60)
+                expected = [[f["line"], f["level"], f["kind"], f["message"]] for f in json.loads(done.stdout)["findings"]]
+                self.assertEqual(self.page.findings(), expected)
+
+    def test_findings_in_each_code_page_equal_lumcheck_json(self):
+        for page in CODE_PAGE_FOLDERS:
+            with self.subTest(page):
+                folder = make_code_page_folder(self.root, page)
+                self.page.open_folder(folder)
+                if self.page.element("code-page").get_attribute("value") != str(page):
+                    self.page.after_check(lambda: Select(self.page.element("code-page")).select_by_value(str(page)),
+                                          "code page %d" % page)
+                done = subprocess.run([CHECKER, "--json", "--code-page", str(page), folder], capture_output=True,
+                                      timeout=60)
                 expected = [[f["line"], f["level"], f["kind"], f["message"]] for f in json.loads(done.stdout)["findings"]]
                 self.assertEqual(self.page.findings(), expected)
 
@@ -198,6 +215,53 @@ class RoundTrip(EditorCase):
         self.select_line(2)
         self.keys(Keys.ALT, Keys.ARROW_UP)
         self.assertEqual(self.saved(), b"EXIT 0 0 20 20\r\na\r1 2 3 4\n")
+
+
+class NamesInTheCodePage(EditorCase):
+    """Names are bytes in the chosen Windows ANSI code page: shown and matched
+    decoded, typed ones written in the page, and an edit rewrites only the
+    fields it changes."""
+
+    TEXT = b"caf\xe9.wav 10 10 40 40\ndrum.wav,50,50,80,80 ; the drum\nA\xe9 60 5 90 30\nMIN 1 2\n"
+
+    def open_issue_folder(self):
+        folder = self.path("names")
+        make_folder(folder, None, plain_skin(100, 100), {"lum.ini": self.TEXT, "caf\u00e9.wav": wave(), "drum.wav": wave()})
+        self.page.open_folder(folder)
+
+    def names(self):
+        return self.page.driver.execute_script("return lumEditor.lines.map(l => l.name)")
+
+    def test_nudge_resize_action_and_undo_change_only_their_bytes(self):
+        self.open_issue_folder()
+        self.assertEqual(self.names(), ["caf\u00e9.wav", "drum.wav", "A\u00e9", "MIN"])
+        self.assertEqual([f[:3] for f in self.page.findings()], [[0, "info", "no-exit"], [3, "error", "sound-missing"], [4, "error", "empty-rect"]])
+        for line in (1, 2, 3, 4):
+            self.select_line(line)
+            self.keys(Keys.ARROW_RIGHT)
+        self.select_line(2)
+        self.keys(Keys.CONTROL, Keys.ARROW_DOWN)
+        self.select_line(3)
+        self.page.after_check(lambda: Select(self.page.element("action")).select_by_value("caf\u00e9.wav"),
+                              "the new action")
+        self.keys(Keys.CONTROL, "z")
+        self.keys(Keys.CONTROL, Keys.SHIFT, "z")
+        [saved] = self.page.save_downloads(["lum.ini"])
+        self.assertEqual(read(saved), b"caf\xe9.wav 11 10 41 40\ndrum.wav,51,50,81,81 ; the drum\n"
+                                      b"caf\xe9.wav 61 5 91 30\nMIN 2 2 1\n")
+
+    def test_typed_names_are_written_in_the_chosen_code_page(self):
+        self.open_issue_folder()
+        self.select_line(3)
+        self.type_path("\u0410\u0411.wav")
+        self.assertIn("cannot be saved: code page 1252 has no character \"\u0410\"",
+                      self.page.element("line-problem").text)
+        self.page.after_check(lambda: Select(self.page.element("code-page")).select_by_value("1251"), "code page 1251")
+        self.assertEqual(self.names()[:3], ["caf\u0439.wav", "drum.wav", "A\u0439"])
+        self.select_line(3)
+        self.page.after_check(lambda: self.type_path("\u0410\u0411.wav"), "the typed name")
+        [saved] = self.page.save_downloads(["lum.ini"])
+        self.assertEqual(read(saved).split(b"\n")[2], b"\xc0\xc1.wav 60 5 90 30")
 
 
 class PictureImport(EditorCase):

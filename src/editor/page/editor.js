@@ -13,11 +13,12 @@ const kHandleReach = 5;                  // screen pixels around an edge that gr
 const kCheckerSquare = 8;
 const kOutline = { sound: "rgb(0,80,255)", minimise: "rgb(0,160,0)", exit: "rgb(224,0,0)", none: "#888" };
 const kVerdicts = ["", "the line has no name", "split", "the name is longer than the program keeps (239 characters)",
-                   "the line would not stay one line: the program ends a line at a line break and after 249 characters"];
+                   "the line would not stay as it was read: the program ends a line at a line break and after 249 characters",
+                   "code page"];
 const kVerdictSplit = 2;
+const kVerdictCodePage = 5;
 
 const encoder = new TextEncoder();
-const decoder = new TextDecoder();
 const $ = (id) => document.getElementById(id);
 
 const editor = {
@@ -38,6 +39,7 @@ const editor = {
   undo: [],
   redo: [],
   selected: -1,          // index into lines
+  codePage: 1252,        // the ANSI code page that names are read and written in
   zoom: 1,
   gesture: null,
   checks: 0,
@@ -72,6 +74,12 @@ function withDoubles(count, use) {
   finally { m._free(pointer); }
 }
 
+function codePages() {
+  const m = editor.model;
+  const pointer = m._EditorCodePages() >>> 2;
+  return Array.from(m.HEAP32.subarray(pointer, pointer + m._EditorCodePageCount()));
+}
+
 function readLines(text) {
   const m = editor.model;
   const count = withBytes(text, (p) => m._EditorReadLines(p, text.length));
@@ -85,18 +93,34 @@ function readLines(text) {
   return lines;
 }
 
-// { bytes } for a line that reads back as written, or { problem }.
-function composeLine(name, rect) {
+// { bytes } for a line that reads back as meant, or { problem }. The bytes
+// come from the model as they are: a name never goes through a string here.
+function composedLine(verdict) {
   const m = editor.model;
-  const verdict = m.ccall("EditorComposeLine", "number", ["string", "number", "number", "number", "number"],
-                          [name, rect[0], rect[1], rect[2], rect[3]]);
-  if (verdict === 0) return { bytes: encoder.encode(m.UTF8ToString(m._EditorComposed())) };
+  if (verdict === 0) {
+    const start = m._EditorComposed() >>> 0;
+    return { bytes: m.HEAPU8.slice(start, start + m._EditorComposedSize()) };
+  }
+  if (verdict === kVerdictCodePage)
+    return { problem: "code page " + editor.codePage + " has no character \"" + m.UTF8ToString(m._EditorUnwritable()) + "\"" };
   if (verdict !== kVerdictSplit) return { problem: kVerdicts[verdict] };
-  const cut = encoder.encode(name).slice(m._EditorComposedCut());
-  const at = cut[0];
+  const at = m._EditorComposedCutByte();
   const what = at === 32 ? "the space" : at === 44 ? "the comma" : at === 9 ? "the tab"
-             : "character 0x" + at.toString(16).toUpperCase().padStart(2, "0");
+             : "byte 0x" + at.toString(16).toUpperCase().padStart(2, "0");
   return { problem: "the program would split the name at " + what };
+}
+
+// A new line of the typed name and the rectangle.
+function composeLine(name, rect) {
+  return composedLine(editor.model.ccall("EditorComposeLine", "number", ["string", "number", "number", "number", "number"],
+                                         [name, rect[0], rect[1], rect[2], rect[3]]));
+}
+
+// Line index with a new rectangle and, unless name is null, a typed name:
+// only the fields that change are rewritten.
+function editLine(index, name, rect) {
+  return composedLine(editor.model.ccall("EditorEditLine", "number", ["number", "string", "number", "number", "number", "number"],
+                                         [index, name, rect[0], rect[1], rect[2], rect[3]]));
 }
 
 function rectAround(box) {
@@ -141,7 +165,7 @@ function startFolder(files) {
 function refresh() {
   const m = editor.model;
   if (editor.iniPresent) m.FS.writeFile(kFolder + "/" + kIniName, editor.text);
-  editor.report = JSON.parse(m.UTF8ToString(m.ccall("EditorCheck", "number", ["string"], [kFolder])));
+  editor.report = JSON.parse(m.UTF8ToString(m.ccall("EditorCheck", "number", ["string", "number"], [kFolder, editor.codePage])));
   editor.hotspots = editor.report.hotspots.map((h) => ({ ...h, interior: interiorOf(h.slot - 1) }));
   editor.lines = readLines(editor.text);
   if (editor.selected >= editor.lines.length) editor.selected = editor.lines.length - 1;
@@ -359,12 +383,14 @@ function commit(text, selected) {
   refresh();
 }
 
-// Replaces line index (or adds a line when index is the count) with name and
-// rectangle; says why when the program would not read it back so.
+// Gives line index (or a new line when index is the count) the rectangle and,
+// unless name is null, the typed name; says why when the program would not
+// read it back so.
 function setLine(index, name, rect) {
-  const composed = composeLine(name, rect);
+  const line = editor.lines[index];
+  const composed = line && line.name ? editLine(index, name, rect) : composeLine(name, rect);
   if (composed.problem) {
-    $("line-problem").textContent = "\"" + name + "\" cannot be saved: " + composed.problem + ".";
+    $("line-problem").textContent = "\"" + (name === null ? line.name : name) + "\" cannot be saved: " + composed.problem + ".";
     showLineEditor();
     return false;
   }
@@ -400,7 +426,7 @@ function shiftSelected(dx, dy, grow) {
   if (!line || !line.name) return;
   const r = line.rect;
   const rect = grow ? [r[0], r[1], r[2] + dx, r[3] + dy] : [r[0] + dx, r[1] + dy, r[2] + dx, r[3] + dy];
-  setLine(editor.selected, line.name, rect);
+  setLine(editor.selected, null, rect);
 }
 
 function firstSoundName() {
@@ -548,8 +574,7 @@ function onPointerUp(event) {
   const moved = g.start ? g.box.some((v, i) => v !== g.start[i]) : g.box[2] - g.box[0] > 1 || g.box[3] - g.box[1] > 1;
   if (!moved) { draw(); return; }
   if (g.kind === "draw") { addHotspot(g.box); return; }
-  const index = lineOfSlot(g.slot);
-  setLine(index, editor.lines[index].name, rectAround(g.box));
+  setLine(lineOfSlot(g.slot), null, rectAround(g.box));
 }
 
 // ---- Keys --------------------------------------------------------------
@@ -776,12 +801,12 @@ function onActionChange() {
   const name = $("action").value;
   if (!line) return;
   if (!name) { $("path").focus(); return; }
-  setLine(editor.selected, name, line.rect);
+  if (name !== line.name) setLine(editor.selected, name, line.rect);
 }
 
 function onPathChange() {
   const line = selectedLine();
-  if (line) setLine(editor.selected, $("path").value, line.rect);
+  if (line && $("path").value !== line.name) setLine(editor.selected, $("path").value, line.rect);
 }
 
 function onCoordinateChange() {
@@ -792,7 +817,19 @@ function onCoordinateChange() {
     $("line-problem").textContent = "Coordinates are whole numbers from -2147483648 to 2147483647.";
     return;
   }
-  setLine(editor.selected, line.name || firstSoundName(), rect);
+  setLine(editor.selected, line.name ? null : firstSoundName(), rect);
+}
+
+function showCodePages() {
+  $("code-page").replaceChildren(...codePages().map((page) => new Option(String(page), String(page))));
+  $("code-page").value = String(editor.codePage);
+}
+
+// Names are read and written in the chosen page from now on; the file's
+// bytes stay as they are.
+function onCodePageChange() {
+  editor.codePage = Number($("code-page").value);
+  if (editor.report) refresh();
 }
 
 // ---- Start ---------------------------------------------------------------
@@ -804,6 +841,8 @@ function wire() {
   $("open-folder").hidden = typeof window.showDirectoryPicker !== "function";
   $("open-folder").addEventListener("click", onOpenFolder);
   $("zoom").addEventListener("change", () => setZoom(Number($("zoom").value)));
+  showCodePages();
+  $("code-page").addEventListener("change", onCodePageChange);
   $("undo").addEventListener("click", () => undoOrRedo(editor.undo, editor.redo));
   $("redo").addEventListener("click", () => undoOrRedo(editor.redo, editor.undo));
   $("save").addEventListener("click", save);
