@@ -10,7 +10,8 @@ static const uint32_t kSeeThroughPixel = 0x01000000u;
 
 // The 32-bit picture is stored bottom-up like the skin and its mask, so row r
 // of the one lies over row r of the other. The mask decides which pixels are
-// see-through; its three bytes per pixel are equal, so the first tells.
+// see-through (its three bytes per pixel are equal, so the first tells), and
+// such a pixel is set whole, whatever the paint left there.
 static void SetAlphaFromMask(uint32_t* pixels)
 {
     uint64_t maskRowBytes = SkinRowBytes(SkinImage.width);
@@ -44,8 +45,9 @@ HBITMAP PaintLayeredPicture(HDC device)
 }
 
 // Where the style is refused, the window is not layered and the picture is
-// refused too; a picture refused after the style was taken (Remote Desktop on
-// older Windows, for one) would leave an invisible window, so the style goes.
+// refused too. A picture refused after the style was taken (reported of
+// Remote Desktop on older Windows) would leave the window invisible, since a
+// layered window shows nothing until it has a picture: the style goes again.
 static int HandOverPicture(HWND window, HDC device)
 {
     LONG plainStyle = GetWindowLongA(window, GWL_EXSTYLE);
