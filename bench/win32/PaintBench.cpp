@@ -2,7 +2,7 @@
 // As lum.exe shows it, a layered window: the picture painted with the two
 // passes into a 32-bit bitmap, its alpha set from the mask and handed over
 // with UpdateLayeredWindow, against one SRCCOPY of the same picture into a
-// 32-bit bitmap handed over the same way. As a window that could not be
+// bitmap of the screen's format handed over opaque. As a window that could not be
 // layered paints it: a real WM_PAINT of a window of the skin's size, forced
 // with RedrawWindow, the mask ANDed and then the picture ORed in, against one
 // SRCCOPY. The kinds alternate, and the medians go to standard output as
@@ -46,19 +46,14 @@ LRESULT CALLBACK PaintBenchProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return 0;
 }
 
-// The least a layered window's picture takes: one copy into a 32-bit bitmap
-// (whose unset alpha bytes the opaque hand-over ignores), handed over.
+// The least a layered window's picture takes: one copy into a bitmap of the
+// screen's format, handed over opaque.
 void HandOverOneCopy(HWND window)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = SkinImage.width;
-    info.bmiHeader.biHeight = SkinImage.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(nullptr);
+    HBITMAP picture = CreateCompatibleBitmap(screen, SkinImage.width, SkinImage.height);
+    ReleaseDC(nullptr, screen);
     HDC device = CreateCompatibleDC(nullptr);
-    void* bits = nullptr;
-    HBITMAP picture = CreateDIBSection(device, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ blank = SelectObject(device, picture);
     PaintOneCopy(device);
     SIZE size = {SkinImage.width, SkinImage.height};

@@ -15,19 +15,25 @@ void ExpectErrorBox(const ShownBox& box, HWND owner, const char* text)
     EXPECT_EQ(box.owner, owner);
 }
 
-class CreationTest : public SkinWindowTest {};
+class CreationTest : public SkinWindowTest {
+protected:
+    void ExpectShownAt50x50WithTheSkinsSize()
+    {
+        EXPECT_TRUE(IsWindowVisible(window));
+        RECT place = WindowPlace();
+        EXPECT_EQ(place.left, 50);
+        EXPECT_EQ(place.top, 50);
+        EXPECT_EQ(place.right - place.left, 71);
+        EXPECT_EQ(place.bottom - place.top, 33);
+    }
+};
 
 TEST_F(CreationTest, ValidFilesShowATopMostFramelessWindowWithoutAMessage)
 {
     WriteFile("lum.ini", kValidIni);
     WriteFile("lum.bmp", MakePlainSkinFile(71, 33, 0x336699));
     ASSERT_NE(CreateWindowNow(), nullptr);
-    EXPECT_TRUE(IsWindowVisible(window));
-    RECT place = WindowPlace();
-    EXPECT_EQ(place.left, 50);
-    EXPECT_EQ(place.top, 50);
-    EXPECT_EQ(place.right - place.left, 71);
-    EXPECT_EQ(place.bottom - place.top, 33);
+    ExpectShownAt50x50WithTheSkinsSize();
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_POPUP);
     EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME));
@@ -67,12 +73,7 @@ TEST_F(CreationTest, RefusedLayeringLeavesAPlainWindowShownAsBefore)
     ASSERT_TRUE(IsWindow(window));
     ASSERT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(RefusePictures));
     EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE), WS_EX_TOPMOST);
-    EXPECT_TRUE(IsWindowVisible(window));
-    RECT place = WindowPlace();
-    EXPECT_EQ(place.left, 50);
-    EXPECT_EQ(place.top, 50);
-    EXPECT_EQ(place.right - place.left, 71);
-    EXPECT_EQ(place.bottom - place.top, 33);
+    ExpectShownAt50x50WithTheSkinsSize();
 }
 
 TEST_F(CreationTest, MissingIniIsReportedAndEndsTheProgramBeforeTheWindowIsSeen)

@@ -58,19 +58,25 @@ std::vector<uint32_t> PaintLayered(int width, int height)
     return topRowFirst;
 }
 
-class PaintTest : public SkinWindowTest {};
-
 // Width 3: every stored row of the skin and of the mask carries pad bytes.
+class PaintTest : public SkinWindowTest {
+protected:
+    void SetUp() override
+    {
+        SkinWindowTest::SetUp();
+        std::vector<uint32_t> skin = {
+            kKey,     0x000000, 0xFFFFFF,
+            0x123456, kKey,     0xFF01FF,
+        };
+        WriteFile("lum.ini", "");
+        WriteFile("lum.bmp", MakeSkinFile(3, 2, skin));
+        ASSERT_NE(CreateWindowNow(), nullptr);
+    }
+};
+
 // Black stays opaque: only the mask makes a pixel see-through.
 TEST_F(PaintTest, LayeredPictureIsOpaqueSkinExceptAtAlphaOneWhereTheMaskIsWhite)
 {
-    std::vector<uint32_t> skin = {
-        kKey,     0x000000, 0xFFFFFF,
-        0x123456, kKey,     0xFF01FF,
-    };
-    WriteFile("lum.ini", "");
-    WriteFile("lum.bmp", MakeSkinFile(3, 2, skin));
-    ASSERT_NE(CreateWindowNow(), nullptr);
     std::vector<uint32_t> expected = {
         0x01000000, 0xFF000000, 0xFFFFFFFF,
         0xFF123456, 0x01000000, 0xFFFF01FF,
@@ -82,13 +88,6 @@ TEST_F(PaintTest, LayeredPictureIsOpaqueSkinExceptAtAlphaOneWhereTheMaskIsWhite)
 // starts from.
 TEST_F(PaintTest, SeeThroughPixelsKeepTheSurfaceAndTheOthersShowThePicture)
 {
-    std::vector<uint32_t> skin = {
-        kKey,     0x000000, 0xFFFFFF,
-        0x123456, kKey,     0xFF01FF,
-    };
-    WriteFile("lum.ini", "");
-    WriteFile("lum.bmp", MakeSkinFile(3, 2, skin));
-    ASSERT_NE(CreateWindowNow(), nullptr);
     std::vector<uint32_t> expected = {
         kSurface, 0x000000, 0xFFFFFF,
         0x123456, kSurface, 0xFF01FF,
