@@ -13,14 +13,20 @@ the display would see:
   to the system at once and once as glibc leaves them;
 - drag: 500 pointer moves with the button held, then the time from the last
   move until the window shows at its final place, 1920 x 1080 against 50 x 50;
-- paint: the medians that lum_paint_bench.exe prints for a 1920 x 1080 skin;
+- paint: the medians that lum_paint_bench.exe prints for a 1920 x 1080 skin:
+  the layered window's picture handed over, and the paint of a window that
+  could not be layered;
 - first press: how much later a program's first sound starts after its press
   than a later one's, lum.exe against a program that imports winmm and plays
   the same file at each press, heard on the sound server's null sink (needs
   LUM_SOUND_MONITOR). Both onsets lie in one recording, so its own start-up
   delay cancels out.
 
-Usage: WineFigures.py LUM_EXE BARE_EXE PAINT_EXE SOUND_BASELINE_EXE WORK_FOLDER
+With "start-up-and-memory" last, only the start-up and the memory with freed
+blocks returned are measured: scripts/bench measures them once more with a
+compositing manager running.
+
+Usage: WineFigures.py LUM_EXE BARE_EXE PAINT_EXE SOUND_BASELINE_EXE WORK_FOLDER [start-up-and-memory]
 """
 import array
 import ctypes
@@ -324,11 +330,11 @@ def measure_paint(paint_exe, folder):
     figures = {}
     for line in result.stdout.splitlines():
         parts = line.split()
-        if len(parts) == 2 and parts[0].startswith("paint-"):
-            figures[parts[0]] = float(parts[1])
-    if len(figures) != 2:
+        if len(parts) == 2 and parts[0].endswith("-us"):
+            figures[parts[0]] = float(parts[1]) / 1e3
+    if len(figures) != 4:
         raise RuntimeError("lum_paint_bench.exe printed %r" % result.stdout)
-    return figures["paint-two-passes-us"], figures["paint-srccopy-us"]
+    return figures
 
 
 def write_first_press_folder(folder):
@@ -421,30 +427,40 @@ def measure_first_press(screen, lum, baseline, folder):
     return statistics.quantiles(lum_runs, n=4), statistics.quantiles(baseline_runs, n=4)
 
 
-def main():
-    if len(sys.argv) != 6:
-        sys.exit(__doc__)
-    lum, bare, paint_exe, sound_baseline, work = [os.path.abspath(path) for path in sys.argv[1:]]
-    screen = Screen()
-    folders = {size: os.path.join(work, "skin-%dx%d" % size) for size in
-               [(640, 480), (1920, 1080), (50, 50)]}
-    file_bytes = {size: write_skin(folder, *size) for size, folder in folders.items()}
-    first_press_folder = os.path.join(work, "first-press")
-    write_first_press_folder(first_press_folder)
-
+def measure_start_up_and_memory(screen, lum, bare, folders, file_bytes):
     figures = {}
     (lum_start, lum_cpu), (bare_start, bare_cpu) = measure_start_up(screen, lum, bare,
                                                                     folders[(640, 480)])
     figures["start_up"] = {"ours": lum_start * 1e3, "baseline": bare_start * 1e3, "unit": "ms"}
     figures["start_up_cpu"] = {"ours": lum_cpu * 1e3, "baseline": bare_cpu * 1e3, "unit": "ms"}
-    two_passes, one_copy = measure_paint(paint_exe, folders[(1920, 1080)])
-    figures["paint"] = {"ours": two_passes / 1e3, "baseline": one_copy / 1e3, "unit": "ms"}
-    large, small = measure_drag(screen, lum, folders[(1920, 1080)], folders[(50, 50)])
-    figures["drag"] = {"ours": large * 1e3, "baseline": small * 1e3, "unit": "ms"}
     lum_bytes, bare_bytes = measure_memory(screen, lum, bare, folders[(1920, 1080)],
                                            returning_freed_memory())
     figures["memory"] = {"ours": lum_bytes, "bare": bare_bytes,
                          "file": file_bytes[(1920, 1080)], "unit": "bytes"}
+    return figures
+
+
+def main():
+    if len(sys.argv) not in (6, 7) or sys.argv[6:] not in ([], ["start-up-and-memory"]):
+        sys.exit(__doc__)
+    lum, bare, paint_exe, sound_baseline, work = [os.path.abspath(path) for path in sys.argv[1:6]]
+    screen = Screen()
+    folders = {size: os.path.join(work, "skin-%dx%d" % size) for size in
+               [(640, 480), (1920, 1080), (50, 50)]}
+    file_bytes = {size: write_skin(folder, *size) for size, folder in folders.items()}
+    figures = measure_start_up_and_memory(screen, lum, bare, folders, file_bytes)
+    if sys.argv[6:]:
+        json.dump(figures, sys.stdout, indent=1)
+        print()
+        return
+    first_press_folder = os.path.join(work, "first-press")
+    write_first_press_folder(first_press_folder)
+    paint = measure_paint(paint_exe, folders[(1920, 1080)])
+    figures["layered"] = {"ours": paint["layered-us"], "baseline": paint["layered-srccopy-us"], "unit": "ms"}
+    figures["paint"] = {"ours": paint["paint-two-passes-us"], "baseline": paint["paint-srccopy-us"],
+                        "unit": "ms"}
+    large, small = measure_drag(screen, lum, folders[(1920, 1080)], folders[(50, 50)])
+    figures["drag"] = {"ours": large * 1e3, "baseline": small * 1e3, "unit": "ms"}
     lum_bytes, bare_bytes = measure_memory(screen, lum, bare, folders[(1920, 1080)])
     figures["memory_as_left"] = {"ours": lum_bytes, "bare": bare_bytes,
                                  "file": file_bytes[(1920, 1080)], "unit": "bytes"}

@@ -13,6 +13,9 @@
 #                   (session_start calls it)
 #   session_stop    ends what session_start started and removes its files;
 #                   safe to call twice and from an EXIT trap
+#   session_start_compositor, session_stop_compositor
+#                   start and end a compositing manager (xcompmgr) on the
+#                   session's display; session_stop ends it too
 #
 # LUM_SESSION_SCREEN (default 1280x1024x24) sets the screen's size.
 # Every wait is bounded; session_start returns 1 when something does not come up.
@@ -21,6 +24,8 @@ LUM_SESSION_DIR=""
 LUM_SESSION_XVFB_PID=""
 LUM_SESSION_PULSE_PID=""
 LUM_SESSION_SILENCE_PID=""
+LUM_SESSION_COMPOSITOR_PID=""
+LUM_SESSION_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Polls a command until it succeeds: wait_until SECONDS COMMAND...
 session_wait_until() {
@@ -131,6 +136,36 @@ session_start() {
   return 1
 }
 
+# Whether a compositing manager holds the display's selection for it: the
+# end-to-end driver's own test.
+session_compositing() {
+  python3 -B -c 'import sys; sys.path.insert(0, sys.argv[1]); import lumdriver
+sys.exit(0 if lumdriver.compositing() else 1)' "$LUM_SESSION_LIB/../../tests/e2e"
+}
+
+session_compositor_settled() {
+  session_compositing || ! kill -0 "$LUM_SESSION_COMPOSITOR_PID" 2>/dev/null
+}
+
+# xcompmgr puts each window's own surface on the screen, blending by alpha,
+# as the compositor of every Windows since 8 does. Xvfb now and then drops a
+# client's first connection, and xcompmgr then ends at once ("Can't open
+# display"): it is started again, twice at most.
+session_start_compositor() {
+  [ -z "$LUM_SESSION_COMPOSITOR_PID" ] || return 0
+  local attempt
+  for attempt in 1 2 3; do
+    xcompmgr >"$LUM_SESSION_DIR/xcompmgr.log" 2>&1 &
+    LUM_SESSION_COMPOSITOR_PID=$!
+    session_wait_until 20 session_compositor_settled || break
+    kill -0 "$LUM_SESSION_COMPOSITOR_PID" 2>/dev/null && return 0
+    sleep 0.5
+  done
+  session_log "xcompmgr did not start: $(tail -n 3 "$LUM_SESSION_DIR/xcompmgr.log")"
+  session_stop_compositor
+  return 1
+}
+
 # Kills one process that this session started, waiting at most 5 s for it.
 session_kill() {
   local pid=$1
@@ -142,8 +177,14 @@ session_kill() {
   wait "$pid" 2>/dev/null || true
 }
 
+session_stop_compositor() {
+  session_kill "$LUM_SESSION_COMPOSITOR_PID"
+  LUM_SESSION_COMPOSITOR_PID=""
+}
+
 session_stop() {
   [ -n "$LUM_SESSION_DIR" ] || return 0
+  session_stop_compositor
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     timeout 20 wineserver -k 2>/dev/null || true
     timeout 20 wineserver -w 2>/dev/null || true

@@ -2,6 +2,7 @@
 
 #include "DesktopCalls.h"
 #include "HotspotTable.h"
+#include "LayeredSkin.h"
 #include "LockedBlock.h"
 #include "ShowMessage.h"
 #include "SkinImage.h"
@@ -25,7 +26,8 @@ int RegisterSkinWindowClass(HINSTANCE instance)
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hIconSm = LoadIconA(nullptr, IDI_WINLOGO);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    // The see-through pixels show what the surface held, so it is never erased.
+    // Where the window cannot be layered, the see-through pixels show what the
+    // surface held, so it is never erased.
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     windowClass.lpszClassName = kWindowClassName;
     return RegisterClassExA(&windowClass) ? 1 : 0;
@@ -83,10 +85,13 @@ static void DestroyFailedWindow()
 
 // Loads both files, reporting each failure, and shows the window only when
 // neither destroyed it: SetWindowPos and UpdateWindow then find no window.
+// The window becomes layered before it is first shown, so its first picture
+// on the screen is already see-through.
 static void OnCreate(HWND window)
 {
     SkinWindow.handle = window;
-    RunStartup(DestroyFailedWindow, nullptr, nullptr);
+    if (RunStartup(DestroyFailedWindow, nullptr, nullptr))
+        LayerSkinWindow(window);
     SetWindowPos(window, nullptr, kWindowLeft, kWindowTop, SkinImage.width, SkinImage.height,
                  SWP_SHOWWINDOW | SWP_NOZORDER);
     UpdateWindow(window);
@@ -103,7 +108,11 @@ void PaintSkin(HDC device)
                   SkinImage.image->pixelBits(), info, DIB_RGB_COLORS, SRCPAINT);
 }
 
-// The whole skin on every paint, whatever part of the window is invalid.
+// The whole skin on every paint, whatever part of the window is invalid. A
+// layered window shows the picture it was handed instead: the system keeps
+// it, and Wine sent no paint for it at start-up, after a drag or after a
+// restore; one that still comes (Wine's answer to InvalidateRect, clipped to
+// one pixel) is painted as ever and changes nothing on the screen.
 static void OnPaint(HWND window)
 {
     PAINTSTRUCT paint;

@@ -23,6 +23,10 @@ HOTSPOTS = ("low.wav 10 10 40 30\n"
             "EXIT 70 40 90 60\n"
             "missing.wav 10 40 40 60\n")
 PATTERNED = object()
+# Without a compositing manager, Wine puts a layered window's colours on the
+# screen as they are and drops the alpha: see-through pixels (colour 0 at
+# alpha 1) come out black.
+BLACK = (0, 0, 0)
 
 
 def screen(x, y):
@@ -86,14 +90,20 @@ class LumCase(unittest.TestCase):
     def assert_rect(self, left, top):
         self.assertEqual(self.lum.rect(), (left, top, left + WIDTH, top + HEIGHT))
 
-    def skin_mismatches(self, left, top):
-        """Opaque pixels that differ from the skin and key pixels shown as magenta."""
+    def skin_mismatches(self, left, top, see_through=BLACK):
+        """Pixels that differ from the skin, where key-colour pixels are to
+        show the colour see_through within a step (alpha 1 may darken what
+        lies behind by one)."""
         shot = screenshot(left, top, WIDTH, HEIGHT)
         wrong = []
         for y in range(HEIGHT):
             for x in range(WIDTH):
                 want, got = self.skin[y][x], shot[y][x]
-                if got != skinfiles.KEY if want == skinfiles.KEY else got == want:
+                if want == skinfiles.KEY:
+                    want = see_through
+                    if all(abs(a - b) <= 1 for a, b in zip(got, want)):
+                        continue
+                elif got == want:
                     continue
                 wrong.append((x, y, want, got))
         if wrong and os.environ.get("LUM_E2E_ARTIFACTS"):
@@ -101,8 +111,8 @@ class LumCase(unittest.TestCase):
             lumdriver.save_png(shot, os.path.join(os.environ["LUM_E2E_ARTIFACTS"], self.id() + ".png"))
         return wrong
 
-    def assert_shows_skin(self, left=50, top=50):
-        wrong = self.skin_mismatches(left, top)
+    def assert_shows_skin(self, left=50, top=50, see_through=BLACK):
+        wrong = self.skin_mismatches(left, top, see_through)
         self.assertEqual(wrong[:5], [], "%d pixels differ from the skin" % len(wrong))
 
     def assert_error_box(self, box, text):
@@ -130,6 +140,7 @@ class Appearance(LumCase):
         self.assertTrue(style & 0x80000000, "not WS_POPUP")
         self.assertFalse(style & (0x00C00000 | 0x00040000), "has a caption or frame")
         self.assertTrue(int(state["exstyle"], 16) & 0x8, "not WS_EX_TOPMOST")
+        self.assertTrue(int(state["exstyle"], 16) & 0x80000, "not WS_EX_LAYERED")
         self.assert_shows_skin()
 
     def test_pixels_after_a_colour_table_are_found(self):
@@ -310,6 +321,53 @@ class IniFormats(LumCase):
         self.assertTrue(self.lum.running())
         click(*screen(80, 12))
         self.assertEqual(self.lum.wait_window("iconic", timeout=5)["iconic"], "1")
+
+
+class Compositor(LumCase):
+    """A compositing manager puts each window's own surface on the screen, as
+    every Windows since 8 does, over a window of one colour: the see-through
+    pixels show that colour, and presses act as without one."""
+    BACKDROP = (32, 96, 160)
+    BACKDROP_PLACE = (20, 20, 400, 300)  # the window's place, and where the drag takes it
+
+    @classmethod
+    def setUpClass(cls):
+        lumdriver.require_session()
+        cls.compositor = lumdriver.Compositor()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.compositor.stop()
+
+    def setUp(self):
+        super().setUp()
+        self.backdrop = lumdriver.Backdrop(*self.BACKDROP_PLACE, self.BACKDROP)
+        self.addCleanup(self.backdrop.stop)
+
+    def assert_see_through(self, left=50, top=50):
+        self.assert_shows_skin(left, top, see_through=self.BACKDROP)
+
+    def test_see_through_pixels_show_what_lies_behind_and_presses_act_as_before(self):
+        self.write_skin_folder()
+        self.start_shown(expect_ended=True)
+        self.assert_see_through()
+        samples = capture_sound(1.5, lambda: click(*screen(20, 20)))
+        self.assertGreater(tone_level(samples, LOW), HEARD)
+        # (50, 40) lies in a key-colour area: the press reaches the window.
+        drag([screen(50, 40), screen(70, 55), screen(90, 70)])
+        self.assert_rect(90, 80)
+        self.assert_see_through(90, 80)
+        click(90 + 80, 80 + 12)
+        self.lum.wait_window("iconic", timeout=5)
+        self.assertEqual(lumdriver.probe("restore")["rc"], 0)
+        self.lum.wait_window("restored", timeout=5)
+        self.assert_rect(90, 80)
+        self.assert_see_through(90, 80)
+        self.lum.key("Escape")
+        self.assert_exits_cleanly()
+        self.start_shown(expect_ended=True)
+        click(*screen(80, 50))
+        self.assert_exits_cleanly()
 
 
 if __name__ == "__main__":

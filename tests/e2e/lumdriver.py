@@ -1,13 +1,16 @@
 """Drives the real lum.exe under Wine as a person would: starts it in a skin
 folder, presses and drags with the pointer (xdotool), types keys, looks at the
 screen (ImageMagick's import), records the null sink (parec) and asks the
-Win32 probe about the window and message boxes.
+Win32 probe about the window and message boxes. It also puts a window of one
+colour behind lum's (the probe's backdrop) and runs a compositing manager
+(xcompmgr) on the display.
 
 Runs inside a session from scripts/lib/wine-session.sh (DISPLAY, WINEPREFIX,
 PULSE_SERVER and LUM_SOUND_MONITOR set); LUM_EXE and LUM_PROBE name the two
 programs. Every wait is bounded: a hang is reported as a failure, never waited
 out."""
 
+import ctypes
 import math
 import os
 import struct
@@ -174,6 +177,109 @@ class Lum:
 def start_lum(folder):
     require_session()
     return Lum(folder)
+
+
+def stop_process(process, what):
+    """Ends a helper process that runs until it is told to end."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            try:
+                process.wait(10)
+            except subprocess.TimeoutExpired:
+                raise DriverError("%s did not end when killed" % what)
+
+
+def wait_until(condition, timeout, failure):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            raise DriverError(failure)
+        time.sleep(0.1)
+
+
+def start_helper(command, ready, what):
+    """Starts a helper that runs until it is ended and waits until ready()
+    says it is up. Xvfb here now and then drops a connection as it opens,
+    mostly right after another client went away, and a helper whose
+    connection was dropped ends at once: it is started again, twice at most."""
+    for _ in range(3):
+        errors = tempfile.TemporaryFile()
+        process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=errors)
+        try:
+            wait_until(lambda: process.poll() is not None or ready(), WINDOW_WAIT,
+                       "%s did not come up within %s s" % (what, WINDOW_WAIT))
+        except DriverError:
+            stop_process(process, what)
+            raise
+        finally:
+            errors.seek(0)
+            complaint = errors.read().decode(errors="replace")[-300:]
+            errors.close()
+        if process.poll() is None:
+            return process
+        time.sleep(0.5)
+    raise DriverError("%s ended with code %s: %s" % (what, process.returncode, complaint))
+
+
+class Backdrop:
+    """A window of one colour (r, g, b) from the probe at (left, top), under
+    lum's top-most window, from construction until stop()."""
+
+    def __init__(self, left, top, width, height, colour):
+        corners = [(left, top), (left + width - 1, top + height - 1)]
+        self.process = start_helper(
+            ["wine", os.environ["LUM_PROBE"], "backdrop", str(left), str(top), str(width), str(height),
+             "%02x%02x%02x" % colour],
+            lambda: all(screenshot(x, y, 1, 1)[0][0] == colour for x, y in corners), "the backdrop")
+
+    def stop(self):
+        stop_process(self.process, "the backdrop")
+
+
+def open_display(x11):
+    """A connection to the session's display, tried again while Xvfb drops it."""
+    for _ in range(20):
+        display = x11.XOpenDisplay(None)
+        if display:
+            return display
+        time.sleep(0.1)
+    raise DriverError("cannot open the X display %r" % os.environ.get("DISPLAY"))
+
+
+def compositing():
+    """Whether a compositing manager holds the display's selection for it."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XGetSelectionOwner.restype = ctypes.c_ulong
+    x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = open_display(x11)
+    try:
+        return x11.XGetSelectionOwner(display, x11.XInternAtom(display, b"_NET_WM_CM_S0", 0)) != 0
+    finally:
+        x11.XCloseDisplay(display)
+
+
+class Compositor:
+    """xcompmgr on the session's display from construction until stop(): it
+    puts each window's own surface on the screen, blending by alpha, as the
+    compositor of every Windows since 8 does."""
+
+    def __init__(self):
+        if compositing():
+            raise DriverError("a compositing manager already runs on the display")
+        self.process = start_helper(["xcompmgr"], compositing, "xcompmgr")
+
+    def stop(self):
+        stop_process(self.process, "xcompmgr")
+        wait_until(lambda: not compositing(), WINDOW_WAIT, "the display still composites")
 
 
 def click(x, y):

@@ -15,24 +15,65 @@ void ExpectErrorBox(const ShownBox& box, HWND owner, const char* text)
     EXPECT_EQ(box.owner, owner);
 }
 
-class CreationTest : public SkinWindowTest {};
+class CreationTest : public SkinWindowTest {
+protected:
+    void ExpectShownAt50x50WithTheSkinsSize()
+    {
+        EXPECT_TRUE(IsWindowVisible(window));
+        RECT place = WindowPlace();
+        EXPECT_EQ(place.left, 50);
+        EXPECT_EQ(place.top, 50);
+        EXPECT_EQ(place.right - place.left, 71);
+        EXPECT_EQ(place.bottom - place.top, 33);
+    }
+};
 
 TEST_F(CreationTest, ValidFilesShowATopMostFramelessWindowWithoutAMessage)
 {
     WriteFile("lum.ini", kValidIni);
     WriteFile("lum.bmp", MakePlainSkinFile(71, 33, 0x336699));
     ASSERT_NE(CreateWindowNow(), nullptr);
-    EXPECT_TRUE(IsWindowVisible(window));
-    RECT place = WindowPlace();
-    EXPECT_EQ(place.left, 50);
-    EXPECT_EQ(place.top, 50);
-    EXPECT_EQ(place.right - place.left, 71);
-    EXPECT_EQ(place.bottom - place.top, 33);
+    ExpectShownAt50x50WithTheSkinsSize();
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_POPUP);
     EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME));
     EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_TRUE(shownBoxes.empty());
+}
+
+// Once SetLayeredWindowAttributes has been called for a layered window, the
+// system refuses UpdateLayeredWindow for it (Windows documents this, and Wine
+// does it). A window procedure put in front of lum's at creation makes that
+// call as soon as the window becomes layered, so its picture is refused.
+LRESULT CALLBACK RefusePictures(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_STYLECHANGED && wParam == WPARAM(GWL_EXSTYLE) &&
+        (reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew & WS_EX_LAYERED))
+        SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+    return SkinWindowProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK RefusePicturesOfSkinWindow(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND)
+        SetWindowLongPtrA(reinterpret_cast<HWND>(wParam), GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(RefusePictures));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Left layered without a picture, the window would be invisible on Windows.
+TEST_F(CreationTest, RefusedLayeringLeavesAPlainWindowShownAsBefore)
+{
+    WriteFile("lum.ini", kValidIni);
+    WriteFile("lum.bmp", MakePlainSkinFile(71, 33, 0x336699));
+    HHOOK hook = SetWindowsHookExA(WH_CBT, RefusePicturesOfSkinWindow, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    CreateWindowNow();
+    UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(IsWindow(window));
+    ASSERT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(RefusePictures));
+    EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE), WS_EX_TOPMOST);
+    ExpectShownAt50x50WithTheSkinsSize();
 }
 
 TEST_F(CreationTest, MissingIniIsReportedAndEndsTheProgramBeforeTheWindowIsSeen)

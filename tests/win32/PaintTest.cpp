@@ -1,3 +1,4 @@
+#include "LayeredSkin.h"
 #include "SkinImage.h"
 #include "SkinWindow.h"
 #include "WindowTestSupport.h"
@@ -35,18 +36,58 @@ std::vector<uint32_t> PaintOntoSurface(int width, int height)
     return result;
 }
 
-class PaintTest : public SkinWindowTest {};
+// The picture a layered window is handed, top row first, as 0xAARRGGBB.
+std::vector<uint32_t> PaintLayered(int width, int height)
+{
+    HDC device = CreateCompatibleDC(nullptr);
+    HGDIOBJ blank = GetCurrentObject(device, OBJ_BITMAP);
+    HBITMAP picture = PaintLayeredPicture(device);
+    std::vector<uint32_t> topRowFirst;
+    DIBSECTION section = {};
+    if (picture && GetObjectA(picture, sizeof section, &section) == sizeof section) {
+        const uint32_t* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
+        bool bottomUp = section.dsBmih.biHeight > 0;
+        for (int y = 0; y < height; y++) {
+            const uint32_t* row = bits + (bottomUp ? height - 1 - y : y) * width;
+            topRowFirst.insert(topRowFirst.end(), row, row + width);
+        }
+    }
+    SelectObject(device, blank);
+    DeleteObject(picture);
+    DeleteDC(device);
+    return topRowFirst;
+}
 
 // Width 3: every stored row of the skin and of the mask carries pad bytes.
+class PaintTest : public SkinWindowTest {
+protected:
+    void SetUp() override
+    {
+        SkinWindowTest::SetUp();
+        std::vector<uint32_t> skin = {
+            kKey,     0x000000, 0xFFFFFF,
+            0x123456, kKey,     0xFF01FF,
+        };
+        WriteFile("lum.ini", "");
+        WriteFile("lum.bmp", MakeSkinFile(3, 2, skin));
+        ASSERT_NE(CreateWindowNow(), nullptr);
+    }
+};
+
+// Black stays opaque: only the mask makes a pixel see-through.
+TEST_F(PaintTest, LayeredPictureIsOpaqueSkinExceptAtAlphaOneWhereTheMaskIsWhite)
+{
+    std::vector<uint32_t> expected = {
+        0x01000000, 0xFF000000, 0xFFFFFFFF,
+        0xFF123456, 0x01000000, 0xFFFF01FF,
+    };
+    EXPECT_EQ(PaintLayered(3, 2), expected);
+}
+
+// What a window that could not be layered shows, and what the layered picture
+// starts from.
 TEST_F(PaintTest, SeeThroughPixelsKeepTheSurfaceAndTheOthersShowThePicture)
 {
-    std::vector<uint32_t> skin = {
-        kKey,     0x000000, 0xFFFFFF,
-        0x123456, kKey,     0xFF01FF,
-    };
-    WriteFile("lum.ini", "");
-    WriteFile("lum.bmp", MakeSkinFile(3, 2, skin));
-    ASSERT_NE(CreateWindowNow(), nullptr);
     std::vector<uint32_t> expected = {
         kSurface, 0x000000, 0xFFFFFF,
         0x123456, kSurface, 0xFF01FF,

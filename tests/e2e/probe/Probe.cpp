@@ -9,6 +9,10 @@
 //   probe message-box SECONDS [keep] waits for a message box of another
 //                                    process, prints it and presses OK
 //                                    (unless keep)
+//   probe backdrop LEFT TOP WIDTH HEIGHT RRGGBB
+//                                    shows a window of one colour there,
+//                                    beneath lum's top-most one, until the
+//                                    probe is ended
 //
 // Exit code 0 when the thing waited for was seen, 1 when the wait ran out,
 // 2 on bad arguments.
@@ -261,10 +265,38 @@ DWORD Millis(const char* seconds) {
     return value <= 0 ? 0 : static_cast<DWORD>(value * 1000);
 }
 
+// Something known behind lum's window, so that its see-through pixels show a
+// colour of the test's choosing instead of the empty screen.
+LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Backdrop(char** place, const char* colour) {
+    unsigned long rgb = std::strtoul(colour, nullptr, 16);
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = BackdropProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = CreateSolidBrush(RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
+    windowClass.lpszClassName = "lumProbeBackdrop";
+    if (!RegisterClassExA(&windowClass)) return 1;
+    // No activation: the window must not take the keyboard focus from lum.
+    HWND window = CreateWindowExA(WS_EX_NOACTIVATE, windowClass.lpszClassName, "backdrop", WS_POPUP | WS_VISIBLE,
+                                  std::atoi(place[0]), std::atoi(place[1]), std::atoi(place[2]),
+                                  std::atoi(place[3]), nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!window) return 1;
+    std::printf("found=1\n");
+    std::fflush(stdout);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: probe state | restore | wait-window SECONDS [visible|iconic|restored|gone]"
-                 " | message-box SECONDS [keep]\n");
+                 " | message-box SECONDS [keep] | backdrop LEFT TOP WIDTH HEIGHT RRGGBB\n");
     return 2;
 }
 
@@ -281,6 +313,8 @@ int main(int argc, char** argv) {
     } else if ((argc == 3 || argc == 4) && !std::strcmp(argv[1], "message-box")) {
         if (argc == 4 && std::strcmp(argv[3], "keep")) return Usage();
         result = MessageBoxCommand(Millis(argv[2]), argc == 3);
+    } else if (argc == 7 && !std::strcmp(argv[1], "backdrop")) {
+        result = Backdrop(argv + 2, argv[6]);
     } else {
         return Usage();
     }
