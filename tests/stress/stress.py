@@ -49,9 +49,16 @@ class Presses(StressCase):
         x, y = screen(*SOUND_POINT)
         run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", "300", "--delay", "5", "1"], 60)
         self.wait_rect(50, 50)
-        # The sound service still plays after the burst.
-        samples = capture_sound(1.0, lambda: click(x, y))
-        self.assertGreater(tone_level(samples, LOW), HEARD)
+        # The sound service still plays after the burst. On a busy machine the
+        # program may still be working through the queued presses, each of
+        # which stops the last sound and starts the next, so a press is tried
+        # a few times before the service counts as silent.
+        level = 0
+        for _ in range(5):
+            level = tone_level(capture_sound(1.0, lambda: click(x, y)), LOW)
+            if level > HEARD:
+                break
+        self.assertGreater(level, HEARD)
         self.assert_still_answers_and_ends_on_escape()
 
     def test_presses_of_every_button_during_a_drag_leave_it_to_the_left_release(self):
