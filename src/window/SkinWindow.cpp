@@ -137,9 +137,11 @@ static int32_t PointerY(LPARAM lParam)
     return static_cast<int16_t>((lParam >> 16) & 0xFFFF);
 }
 
+// A name on another machine gets the message of a sound that cannot play,
+// without the system ever being asked to open it.
 static void PlayHotspotSound(HWND window, const char* name)
 {
-    if (!StartSound(name, nullptr, SND_FILENAME | SND_ASYNC))
+    if (NamesAnotherMachine(name) || !StartSound(name, nullptr, SND_FILENAME | SND_ASYNC))
         ShowError(window, kNoSoundText);
 }
 

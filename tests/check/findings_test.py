@@ -46,7 +46,7 @@ EVERY_KIND_FINDINGS = [
     (9, "warning", "keyword-case"),
     (10, "error", "sound-missing"),
     (11, "error", "sound-unplayable"),
-    (12, "warning", "sound-network-path"),
+    (12, "error", "sound-network-path"),
     (13, "warning", "sound-absolute-path"),
     (14, "warning", "sound-codec"),
     (15, "error", "sound-missing"),
@@ -273,18 +273,23 @@ class SoundFileTest(CheckerTest):
 
     def test_paths_resolved_as_windows_would(self):
         files = {"Sub/Ding.WAV": GOOD_WAVE, "sub\\ding.wav": None, "sub/./DING.wav": None,
-                 "C:\\sounds\\x.wav": None, "//server/x.wav": None, "sub/../../gone.wav": None}
+                 "C:\\sounds\\x.wav": None, "//server/x.wav": None, "sub/../../gone.wav": None,
+                 "\\??\\UNC\\server\\x.wav": None, "/??/UNC/server/x.wav": None}
         files = {k: v for k, v in files.items()}
         lines = list(files)
         folder = self.folder("paths", [f"{n} {4 * i} 0 {4 * i + 3} 3" for i, n in enumerate(lines)] +
                              ["EXIT 0 10 20 30"], files={"Sub/Ding.WAV": GOOD_WAVE})
         status, report = check_json(CHECKER, folder)
         self.assertEqual(status, 1)
+        # Win32 path conversion passes \??\ on unchanged, with backslashes only.
         self.assertEqual(kinds_by_line(report), [
             (4, "warning", "sound-absolute-path"),
-            (5, "warning", "sound-network-path"),
+            (5, "error", "sound-network-path"),
             (6, "error", "sound-missing"),
             (6, "warning", "sound-absolute-path"),
+            (7, "error", "sound-network-path"),
+            (8, "error", "sound-missing"),
+            (8, "warning", "sound-absolute-path"),
         ])
         notes = [s.get("note", "") for s in report["hotspots"]]
         self.assertIn("differ in case", notes[1])
