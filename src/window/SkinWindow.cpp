@@ -6,6 +6,7 @@
 #include "ShowMessage.h"
 #include "SkinImage.h"
 #include "Startup.h"
+#include "SystemLibrary.h"
 
 #include <mmsystem.h>
 
@@ -42,16 +43,20 @@ HWND CreateSkinWindow(HINSTANCE instance)
 static int RunMessageLoop()
 {
     MSG message;
-    // GetMessageA's error result, -1, keeps the loop going like any message.
-    while (GetMessageA(&message, nullptr, 0, 0)) {
+    BOOL got;
+    // -1 is an error, after which the message holds nothing to dispatch.
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0 && got != -1) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return static_cast<int>(message.wParam);
+    return got == 0 ? static_cast<int>(message.wParam) : 0;
 }
 
 int RunSkinWindow(HINSTANCE instance)
 {
+    // The current directory is a skin folder, maybe a downloaded one, and
+    // lum.exe may have been copied into it.
+    LimitDllSearch();
     if (!RegisterSkinWindowClass(instance))
         return 0;
     // No window: either creation failed before WM_CREATE (a hook's veto, no

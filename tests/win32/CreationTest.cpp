@@ -3,6 +3,9 @@
 #include "SkinWindow.h"
 #include "WindowTestSupport.h"
 
+#include <cstring>
+#include <string>
+
 namespace {
 
 const char kValidIni[] = "ding.wav 10 10 60 40\n";
@@ -151,18 +154,61 @@ void CALLBACK GiveUpWaiting(HWND, UINT, UINT_PTR, DWORD)
 
 // A hook vetoes the window before WM_CREATE, so nothing will post the quit
 // message; a program still waiting for it is ended by the timer instead.
-TEST_F(CreationTest, WindowThatCannotBeCreatedEndsTheProgramWithCodeZero)
+void RunProgramWithItsWindowVetoed(int* code)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     ASSERT_TRUE(UnregisterClassA(kWindowClassName, instance)) << "the program registers it itself";
     HHOOK hook = SetWindowsHookExA(WH_CBT, VetoSkinWindow, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     UINT_PTR timer = SetTimer(nullptr, 0, 3000, GiveUpWaiting);
-    int code = RunSkinWindow(instance);
+    *code = RunSkinWindow(instance);
     KillTimer(nullptr, timer);
     UnhookWindowsHookEx(hook);
+}
+
+TEST_F(CreationTest, WindowThatCannotBeCreatedEndsTheProgramWithCodeZero)
+{
+    int code = kStillWaiting;
+    RunProgramWithItsWindowVetoed(&code);
     EXPECT_EQ(code, 0) << "got " << code << ": the loop waited for a quit message";
     EXPECT_TRUE(shownBoxes.empty()) << "WM_CREATE ran: the hook did not veto the window";
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[4096];
+    DWORD got;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The skin folder is the current directory and may hold lum.exe itself, so a
+// DLL placed there must never be loaded by bare name once the program runs.
+TEST_F(CreationTest, OnceStartedTheProgramLoadsNoDllFromTheSkinFolder)
+{
+    char program[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
+    std::string folder(program, std::strrchr(program, '\\') + 1);
+    std::string library = ReadWholeFile(folder + "lum_test_library.dll");
+    ASSERT_FALSE(library.empty()) << "the build puts lum_test_library.dll beside the tests";
+    WriteFile("skinfolder.dll", library);
+    char here[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, here), 0u);
+    HMODULE byPath = LoadLibraryA((std::string(here) + "\\skinfolder.dll").c_str());
+    ASSERT_NE(byPath, nullptr) << "the DLL does not load at all, so its absence below would prove nothing";
+    FreeLibrary(byPath);
+    int code = kStillWaiting;
+    RunProgramWithItsWindowVetoed(&code);
+    HMODULE byName = LoadLibraryA("skinfolder.dll");
+    EXPECT_EQ(byName, nullptr) << "a DLL was loaded from the skin folder";
+    if (byName)
+        FreeLibrary(byName);
 }
 
 class KeyTest : public SkinWindowTest {
