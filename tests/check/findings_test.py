@@ -399,6 +399,22 @@ class DemoSkinTest(CheckerTest):
         self.assertIn("Findings: none", text)
 
 
+    def test_the_demo_script_keeps_a_skin_that_is_there(self):
+        folder = os.path.join(self.root, "mine")
+        write(folder, "lum.ini", b"mine.wav 1 1 20 20\r\n")
+        done = subprocess.run([sys.executable, DEMO_SCRIPT, folder], capture_output=True, timeout=120)
+        self.assertNotEqual(done.returncode, 0)
+        self.assertIn(b"lum.ini", done.stderr)
+        self.assertEqual(os.listdir(folder), ["lum.ini"])
+        with open(os.path.join(folder, "lum.ini"), "rb") as ini:
+            self.assertEqual(ini.read(), b"mine.wav 1 1 20 20\r\n")
+        # Its own demo folder, made again, is no one else's skin.
+        demo = os.path.join(self.root, "demo")
+        for _ in range(2):
+            subprocess.run([sys.executable, DEMO_SCRIPT, demo], check=True, capture_output=True, timeout=120)
+        self.assertEqual(sorted(os.listdir(demo)), ["lum.bmp", "lum.ini", "tone-c.wav", "tone-e.wav", "tone-g.wav"])
+
+
 class UsageTest(CheckerTest):
     def test_usage_and_unusable_folders(self):
         status, out, _ = run_check(CHECKER, "--help")
