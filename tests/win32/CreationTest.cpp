@@ -4,7 +4,6 @@
 #include "WindowTestSupport.h"
 
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -174,39 +173,20 @@ TEST_F(CreationTest, WindowThatCannotBeCreatedEndsTheProgramWithCodeZero)
     EXPECT_TRUE(shownBoxes.empty()) << "WM_CREATE ran: the hook did not veto the window";
 }
 
-std::string ReadWholeFile(const std::string& path)
+// lum.exe may be copied into a skin folder, whose DLLs then lie beside the
+// program: once it runs, none of them is loaded by bare name.
+TEST_F(CreationTest, OnceStartedTheProgramLoadsNoDllFromItsOwnFolder)
 {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD got;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
-
-// The skin folder is the current directory and may hold lum.exe itself, so a
-// DLL placed there must never be loaded by bare name once the program runs.
-TEST_F(CreationTest, OnceStartedTheProgramLoadsNoDllFromTheSkinFolder)
-{
-    char program[MAX_PATH];
-    ASSERT_NE(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
-    std::string folder(program, std::strrchr(program, '\\') + 1);
-    std::string library = ReadWholeFile(folder + "lum_test_library.dll");
-    ASSERT_FALSE(library.empty()) << "the build puts lum_test_library.dll beside the tests";
-    WriteFile("skinfolder.dll", library);
-    char here[MAX_PATH];
-    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, here), 0u);
-    HMODULE byPath = LoadLibraryA((std::string(here) + "\\skinfolder.dll").c_str());
+    char beside[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameA(nullptr, beside, MAX_PATH), 0u);
+    std::strcpy(std::strrchr(beside, '\\') + 1, "lum_test_library.dll");
+    HMODULE byPath = LoadLibraryA(beside);
     ASSERT_NE(byPath, nullptr) << "the DLL does not load at all, so its absence below would prove nothing";
     FreeLibrary(byPath);
     int code = kStillWaiting;
     RunProgramWithItsWindowVetoed(&code);
-    HMODULE byName = LoadLibraryA("skinfolder.dll");
-    EXPECT_EQ(byName, nullptr) << "a DLL was loaded from the skin folder";
+    HMODULE byName = LoadLibraryA("lum_test_library.dll");
+    EXPECT_EQ(byName, nullptr) << "a DLL was loaded from the program's folder";
     if (byName)
         FreeLibrary(byName);
 }
