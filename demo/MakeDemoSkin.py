@@ -5,11 +5,17 @@ The picture is drawn here from simple shapes: a dark panel with rounded,
 see-through (magenta) corners and a see-through notch, three pads that play a
 tone each, and the minimise and exit buttons. Its width, 203, is not a
 multiple of 4, so every stored row carries pad bytes.
+
+A folder that already holds other files of these names, someone's own skin,
+is left as it was. Each file is written beside its place and renamed over
+it, so that none is ever left half written.
 """
+import io
 import math
 import os
 import struct
 import sys
+import tempfile
 import wave
 
 WIDTH, HEIGHT = 203, 90
@@ -77,34 +83,68 @@ def bitmap(pixels):
     return header + info + bytes(data)
 
 
-def tone(path, frequency, seconds=1.0, rate=22050):
+def tone(frequency, seconds=1.0, rate=22050):
     frames = bytearray()
     count = int(seconds * rate)
     for i in range(count):
         fade = min(1.0, i / 400, (count - i) / 400)
         frames += struct.pack("<h", int(12000 * fade * math.sin(2 * math.pi * frequency * i / rate)))
-    with wave.open(path, "wb") as out:
+    data = io.BytesIO()
+    with wave.open(data, "wb") as out:
         out.setnchannels(1)
         out.setsampwidth(2)
         out.setframerate(rate)
         out.writeframes(bytes(frames))
+    return data.getvalue()
+
+
+def skin_files():
+    """{name: bytes} of every file of the demo skin."""
+    lines = [f"{name} {left} {top} {right} {bottom}"
+             for (left, top, right, bottom), _, name, _ in PADS]
+    lines.append("MIN {} {} {} {}".format(*MIN_RECT))
+    lines.append("EXIT {} {} {} {}".format(*EXIT_RECT))
+    files = {"lum.bmp": bitmap(draw()), "lum.ini": ("\r\n".join(lines) + "\r\n").encode("ascii")}
+    for _, _, name, frequency in PADS:
+        files[name] = tone(frequency)
+    return files
+
+
+def differs(path, data):
+    if not os.path.lexists(path):
+        return False
+    if not os.path.isfile(path):
+        return True
+    with open(path, "rb") as old:
+        return old.read() != data
+
+
+def write_whole(path, data):
+    part = tempfile.NamedTemporaryFile(dir=os.path.dirname(path), prefix=".demo-", delete=False)
+    try:
+        with part:
+            part.write(data)
+            part.flush()
+            os.fsync(part.fileno())
+        os.chmod(part.name, 0o644)
+        os.replace(part.name, path)
+    except BaseException:
+        os.remove(part.name)
+        raise
 
 
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: MakeDemoSkin.py OUTPUT-FOLDER")
     folder = sys.argv[1]
+    files = skin_files()
+    taken = [name for name, data in files.items() if differs(os.path.join(folder, name), data)]
+    if taken:
+        sys.exit(f"MakeDemoSkin: {folder} already holds other files named {', '.join(taken)}; "
+                 "nothing was written (name a new folder)")
     os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "lum.bmp"), "wb") as out:
-        out.write(bitmap(draw()))
-    lines = [f"{name} {left} {top} {right} {bottom}"
-             for (left, top, right, bottom), _, name, _ in PADS]
-    lines.append("MIN {} {} {} {}".format(*MIN_RECT))
-    lines.append("EXIT {} {} {} {}".format(*EXIT_RECT))
-    with open(os.path.join(folder, "lum.ini"), "w", newline="\r\n") as out:
-        out.write("\n".join(lines) + "\n")
-    for _, _, name, frequency in PADS:
-        tone(os.path.join(folder, name), frequency)
+    for name, data in files.items():
+        write_whole(os.path.join(folder, name), data)
 
 
 main()

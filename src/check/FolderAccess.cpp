@@ -1,13 +1,18 @@
 #include "FolderAccess.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #ifdef _WIN32
 #include "CodePageText.h"
 
 #include <direct.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <dirent.h>
@@ -110,4 +115,115 @@ std::string FileUrl(const std::string& absolutePath)
         }
     }
     return url;
+}
+
+#ifdef _WIN32
+int IdentifyFile(const std::string& path, FileIdentity* identity)
+{
+    // No access asked, so that a file open elsewhere, or a folder, still answers.
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION information;
+    int known = GetFileInformationByHandle(file, &information) ? 1 : 0;
+    CloseHandle(file);
+    if (!known)
+        return 0;
+    identity->volume = information.dwVolumeSerialNumber;
+    identity->index = uint64_t(information.nFileIndexHigh) << 32 | information.nFileIndexLow;
+    return 1;
+}
+#else
+int IdentifyFile(const std::string& path, FileIdentity* identity)
+{
+    struct stat information;
+    if (stat(path.c_str(), &information) != 0)
+        return 0;
+    identity->volume = uint64_t(information.st_dev);
+    identity->index = uint64_t(information.st_ino);
+    return 1;
+}
+#endif
+
+int SameFile(const FileIdentity& a, const FileIdentity& b)
+{
+    return a.volume == b.volume && a.index == b.index;
+}
+
+#ifdef _WIN32
+static const int kCreateNew = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+static const int kNewFileMode = _S_IREAD | _S_IWRITE;
+
+static unsigned long ProcessNumber()
+{
+    return GetCurrentProcessId();
+}
+
+static int FlushToDisk(int file)
+{
+    return _commit(file) == 0;
+}
+
+static int RenameOver(const std::string& from, const std::string& to)
+{
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
+}
+#else
+static const int kCreateNew = O_WRONLY | O_CREAT | O_EXCL;
+static const int kNewFileMode = 0666;
+
+static unsigned long ProcessNumber()
+{
+    return static_cast<unsigned long>(getpid());
+}
+
+static int FlushToDisk(int file)
+{
+    return fsync(file) == 0;
+}
+
+static int RenameOver(const std::string& from, const std::string& to)
+{
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+#endif
+
+// A file of a name no one else has, beside path: its descriptor and name, or -1.
+static int CreateFileBeside(const std::string& path, std::string* name)
+{
+    const int kTries = 100;
+    for (int i = 0; i < kTries; i++) {
+        *name = path + "." + std::to_string(ProcessNumber()) + "-" + std::to_string(i) + ".tmp";
+        int file = open(name->c_str(), kCreateNew, kNewFileMode);
+        if (file >= 0 || errno != EEXIST)
+            return file;
+    }
+    return -1;
+}
+
+static int WriteAll(int file, const std::string& bytes)
+{
+    const size_t kLargestWrite = 1 << 30;
+    for (size_t done = 0; done < bytes.size();) {
+        size_t ask = std::min(bytes.size() - done, kLargestWrite);
+        auto wrote = write(file, bytes.data() + done, static_cast<unsigned>(ask));
+        if (wrote <= 0)
+            return 0;
+        done += size_t(wrote);
+    }
+    return 1;
+}
+
+int ReplaceFileWhole(const std::string& path, const std::string& bytes)
+{
+    std::string temporary;
+    int file = CreateFileBeside(path, &temporary);
+    if (file < 0)
+        return 0;
+    int written = WriteAll(file, bytes) && FlushToDisk(file);
+    if (close(file) == 0 && written && RenameOver(temporary, path))
+        return 1;
+    remove(temporary.c_str());
+    return 0;
 }

@@ -1,11 +1,12 @@
 #ifndef LUM_CHECK_FOLDERACCESS_H
 #define LUM_CHECK_FOLDERACCESS_H
 
+#include <cstdint>
 #include <string>
 
-// The few file-system questions the checker asks beyond reading files,
-// answered with POSIX calls or Win32 calls. The names of sound files, and
-// the current folder's path, are UTF-8 here on every system.
+// The few file-system questions the checker asks beyond reading files, and
+// its one write, answered with POSIX calls or Win32 calls. The names of sound
+// files, and the current folder's path, are UTF-8 here on every system.
 
 enum class EntryKind { Missing, File, Folder, Other };
 
@@ -24,5 +25,21 @@ int FindEntryIgnoringCase(const std::string& folder, const std::string& name, st
 
 // A file URL for an absolute path, with the bytes a URL cannot hold escaped.
 std::string FileUrl(const std::string& absolutePath);
+
+// Which file a path leads to, the same for every spelling of it: other case
+// on Windows, ./ and ../ steps, links, another way through the folders.
+struct FileIdentity {
+    uint64_t volume;
+    uint64_t index;
+};
+
+// 1 with the identity of the existing file or folder at path, or 0.
+int IdentifyFile(const std::string& path, FileIdentity* identity);
+
+int SameFile(const FileIdentity& a, const FileIdentity& b);
+
+// Writes bytes into a new file beside path, flushes and closes it, then
+// renames it over path: 1, or 0 with path as it was and the new file gone.
+int ReplaceFileWhole(const std::string& path, const std::string& bytes);
 
 #endif

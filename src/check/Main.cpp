@@ -1,13 +1,16 @@
 #include "AnsiName.h"
 #include "CheckReport.h"
 #include "FolderAccess.h"
+#include "HotspotTable.h"
 #include "ReportWriters.h"
 #include "SkinCheck.h"
+#include "SkinImage.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include "CodePageText.h"
@@ -85,13 +88,52 @@ static int ParseArguments(int argc, char** argv, CheckOptions* options, const ch
     return 1;
 }
 
-static int WritePage(const char* path, const std::string& page)
+// The files that the program reads from the checked folder, the current
+// directory: the hotspot file, the skin and every sound file found.
+static std::vector<FileIdentity> IdentifySkinFiles()
 {
-    FILE* out = std::fopen(path, "wb");
-    if (!out)
+    std::vector<std::string> names = {kHotspotFileName, kSkinFileName};
+    for (const SlotRow& row : CheckReport.slots)
+        if (!row.soundFile.empty())
+            names.push_back(row.soundFile);
+    std::vector<FileIdentity> files;
+    for (const std::string& name : names) {
+        FileIdentity file;
+        if (IdentifyFile(name, &file))
+            files.push_back(file);
+    }
+    return files;
+}
+
+static int IsSkinFile(const char* path, const std::vector<FileIdentity>& skinFiles)
+{
+    FileIdentity file;
+    if (!IdentifyFile(path, &file))
         return 0;
-    int written = std::fwrite(page.data(), 1, page.size(), out) == page.size();
-    return std::fclose(out) == 0 && written;
+    for (const FileIdentity& skinFile : skinFiles)
+        if (SameFile(file, skinFile))
+            return 1;
+    return 0;
+}
+
+// Writes the page under the name the user gave, which is taken from where
+// they started: 1, or 0 after saying why not.
+static int WritePage(const char* path, const std::string& page, const std::string& startFolder,
+                     const std::vector<FileIdentity>& skinFiles)
+{
+    if (!ChangeFolder(startFolder.c_str())) {
+        std::fprintf(stderr, "lumcheck: cannot go back to %s to write %s\n", startFolder.c_str(), path);
+        return 0;
+    }
+    if (IsSkinFile(path, skinFiles)) {
+        std::fprintf(stderr, "lumcheck: %s is one of the skin's own files; the page is not written over it\n", path);
+        return 0;
+    }
+    if (!ReplaceFileWhole(path, page)) {
+        std::fprintf(stderr, "lumcheck: cannot write %s; it was left as it was\n", path);
+        return 0;
+    }
+    return 1;
 }
 
 // The report is UTF-8. A Windows console shows bytes in a code page of its
@@ -136,11 +178,8 @@ int main(int argc, char** argv)
     CheckSkinFolder();
     std::string report = options.json ? JsonReport() : TextReport();
     std::string page = options.pageFile ? PageReport() : std::string();
-    // The page's name is the user's, taken from where they started.
-    if (options.pageFile && (!ChangeFolder(startFolder.c_str()) || !WritePage(options.pageFile, page))) {
-        std::fprintf(stderr, "lumcheck: cannot write %s\n", options.pageFile);
+    if (options.pageFile && !WritePage(options.pageFile, page, startFolder, IdentifySkinFiles()))
         return kExitUnusable;
-    }
     PrintReport(report);
     return HasProblems() ? kExitFindings : kExitClean;
 }

@@ -18,6 +18,14 @@ static const int kBoardTop = 24;
 static const int kCheckerSquare = 8;
 static const unsigned char kCheckerDark = 0xCC;
 static const unsigned char kCheckerLight = 0xFF;
+// The largest picture the page previews. Chromium's PNG decoder refuses a side
+// longer than a million pixels. At 2^24 pixels (4096 x 4096) a picture that
+// does not compress (noise) makes a 90 MB page that Chromium took 90 s to
+// show, and the checker's peak stays near 400 MB, which the 32-bit build can
+// hold; 8000 x 8000 made 340 MB that Chromium had not shown after 10 minutes.
+// The PNG encoder counts its sizes in int, far from wrapping at this size.
+static const int64_t kPreviewSideLimit = 1000000;
+static const int64_t kPreviewPixelLimit = int64_t(1) << 24;
 
 static void AppendBytes(void* context, void* data, int size)
 {
@@ -142,6 +150,17 @@ static std::string SoundUrl(const SlotRow& row)
     return FileUrl(file);
 }
 
+static int FitsThePreview(const SkinSummary& skin)
+{
+    return skin.width <= kPreviewSideLimit && skin.height <= kPreviewSideLimit &&
+           int64_t(skin.width) * skin.height <= kPreviewPixelLimit;
+}
+
+static int ShowsPicture()
+{
+    return CheckReport.skin.loaded && FitsThePreview(CheckReport.skin);
+}
+
 // The outline covers the edge pixels of the rectangle, which a press does not
 // reach; sides beyond the picture are pushed just outside it. Its number tag
 // goes on a layer beneath all outlines, so that no tag hides an edge.
@@ -157,7 +176,7 @@ static int OutlineOf(int slot, OutlineBox* box)
     box->top = std::max<int64_t>(row.top, -1);
     box->right = std::min<int64_t>(row.right, CheckReport.skin.width);
     box->bottom = std::min<int64_t>(row.bottom, CheckReport.skin.height);
-    return CheckReport.skin.loaded && !row.name.empty() && box->right >= box->left && box->bottom >= box->top;
+    return ShowsPicture() && !row.name.empty() && box->right >= box->left && box->bottom >= box->top;
 }
 
 // Where a finding about the slot points: its outline, or its table row
@@ -193,6 +212,11 @@ static std::string Board()
     const SkinSummary& skin = CheckReport.skin;
     if (!skin.loaded)
         return "<p id=\"board-missing\">The skin could not be loaded, so there is no picture to show.</p>\n";
+    if (!FitsThePreview(skin))
+        return "<p id=\"board-missing\">The skin is " + std::to_string(skin.width) + " x " +
+               std::to_string(skin.height) + " pixels, more than this page shows (" +
+               std::to_string(kPreviewPixelLimit) + " pixels, at most " + std::to_string(kPreviewSideLimit) +
+               " a side), so there is no picture; its hotspots are listed below.</p>\n";
     std::string html = "<div id=\"board\" style=\"width:" + std::to_string(skin.width) + "px;height:" +
                        std::to_string(skin.height) + "px\">\n<img src=\"" + SkinPicture() + "\" width=\"" +
                        std::to_string(skin.width) + "\" height=\"" + std::to_string(skin.height) +
@@ -246,7 +270,7 @@ static std::string Details()
 static std::string Style()
 {
     const SkinSummary& skin = CheckReport.skin;
-    int detailsTop = kBoardTop + (skin.loaded ? skin.height : 0) + 16;
+    int detailsTop = kBoardTop + (ShowsPicture() ? skin.height : 0) + 16;
     return "body{margin:0;font:14px sans-serif;color:#111;background:#fff}\n"
            "#board{position:absolute;left:" + std::to_string(kBoardLeft) + "px;top:" + std::to_string(kBoardTop) +
            "px;overflow:hidden;background:url(" + Checkerboard() + ") 0 0 repeat}\n"

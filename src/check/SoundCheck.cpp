@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-enum class PathForm { Relative, Network, DriveLetter, Rooted };
+enum class PathForm { Relative, DriveLetter, Rooted };
 
 static int IsSeparator(char c)
 {
@@ -20,8 +20,6 @@ static int IsSeparator(char c)
 
 static PathForm FormOfPath(const std::string& path)
 {
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))
-        return PathForm::Network;
     if (path.size() >= 2 && path[1] == ':' &&
         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
         return PathForm::DriveLetter;
@@ -160,16 +158,15 @@ void CheckSoundOfSlot(int slot)
     if (CheckNameIsText(slot))
         return;
     CheckNameIsNotUtf8(slot);
-    PathForm form = FormOfPath(row.name);
-    if (form == PathForm::Network) {
-        AddFinding(row.line, FindingLevel::Warning, "sound-network-path",
+    if (NamesAnotherMachine(HotspotTable.slots[slot].name)) {
+        AddFinding(row.line, FindingLevel::Error, "sound-network-path",
                    "The sound path " + Quoted(row.name) +
-                       " names a file on another machine: a press makes the system open it, "
-                       "which can hang the program and tells that machine who pressed; "
-                       "it was not opened here.",
+                       " names a file on another machine, which the program never opens: "
+                       "a press shows the message of a sound that cannot play instead. It was not opened here either.",
                    slot);
         return;
     }
+    PathForm form = FormOfPath(row.name);
     std::vector<std::string> parts = PathParts(row.name);
     std::string start = ".";
     if (form == PathForm::DriveLetter) {

@@ -12,4 +12,10 @@ typedef HMODULE(WINAPI* LoadLibraryExAProc)(LPCSTR name, HANDLE file, DWORD flag
 // path in the system folder instead. The module, or none.
 HMODULE LoadSystemLibrary(const char* name, LoadLibraryExAProc loadLibrary);
 
+// Keeps every later load of a DLL by bare name, the program's and those that
+// system code makes for it, out of the current directory and the program's
+// folder: the system folder only, where the loader offers that (Windows 8, and
+// 7 with its 2011 loader update), and no current directory anywhere.
+void LimitDllSearch();
+
 #endif

@@ -18,3 +18,15 @@ HMODULE LoadSystemLibrary(const char* name, LoadLibraryExAProc loadLibrary)
     // not in the program's.
     return loadLibrary(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+typedef BOOL(WINAPI* SetDefaultDllDirectoriesProc)(DWORD flags);
+
+void LimitDllSearch()
+{
+    // Looked up rather than imported: a loader without it must still start the program.
+    FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void*>(found));
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryA("");
+}

@@ -264,3 +264,15 @@ HotspotAction ClassifyAction(const char* name)
         return HotspotAction::Exit;
     return HotspotAction::PlayFile;
 }
+
+static int IsSlash(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+int NamesAnotherMachine(const char* name)
+{
+    if (IsSlash(name[0]) && IsSlash(name[1]))
+        return 1;
+    return std::strncmp(name, "\\??\\", 4) == 0;
+}

@@ -41,6 +41,13 @@ int FindHotspot(int32_t x, int32_t y);
 
 HotspotAction ClassifyAction(const char* name);
 
+// 1 when opening the sound file of that name would reach another machine,
+// which would tell it the user's login: any name that starts with two slashes
+// of either kind (\\host\share, //host/share, \\?\UNC\..., \\host@SSL\...),
+// or with the NT prefix \??\, which Win32 path conversion passes on unchanged
+// (\??\UNC\host\share). A press never plays such a name.
+int NamesAnotherMachine(const char* name);
+
 // One read of the line reader: the text that one slot is made of, and where
 // in the file it came from.
 struct HotspotPiece {

@@ -7,6 +7,7 @@
 #include "ShowMessage.h"
 #include "SkinImage.h"
 #include "Startup.h"
+#include "SystemLibrary.h"
 
 #include <mmsystem.h>
 
@@ -44,16 +45,20 @@ HWND CreateSkinWindow(HINSTANCE instance)
 static int RunMessageLoop()
 {
     MSG message;
-    // GetMessageA's error result, -1, keeps the loop going like any message.
-    while (GetMessageA(&message, nullptr, 0, 0)) {
+    BOOL got;
+    // -1 is an error, after which the message holds nothing to dispatch.
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0 && got != -1) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return static_cast<int>(message.wParam);
+    return got == 0 ? static_cast<int>(message.wParam) : 0;
 }
 
 int RunSkinWindow(HINSTANCE instance)
 {
+    // The current directory is a skin folder, maybe a downloaded one, and
+    // lum.exe may have been copied into it.
+    LimitDllSearch();
     if (!RegisterSkinWindowClass(instance))
         return 0;
     // No window: either creation failed before WM_CREATE (a hook's veto, no
@@ -146,9 +151,11 @@ static int32_t PointerY(LPARAM lParam)
     return static_cast<int16_t>((lParam >> 16) & 0xFFFF);
 }
 
+// A name on another machine gets the message of a sound that cannot play,
+// without the system ever being asked to open it.
 static void PlayHotspotSound(HWND window, const char* name)
 {
-    if (!StartSound(name, nullptr, SND_FILENAME | SND_ASYNC))
+    if (NamesAnotherMachine(name) || !StartSound(name, nullptr, SND_FILENAME | SND_ASYNC))
         ShowError(window, kNoSoundText);
 }
 

@@ -32,7 +32,7 @@ extern DragStateRecord DragState;
 
 // The program: registers "lumWin", creates the window and runs the message
 // loop. The exit code: the quit message's, or 0 when registration or creation
-// fails.
+// fails or the loop gets an error.
 int RunSkinWindow(HINSTANCE instance);
 
 int RegisterSkinWindowClass(HINSTANCE instance);

@@ -4,6 +4,9 @@ Run as: findings_test.py PATH-TO-LUMCHECK PATH-TO-DEMO-SKIN-SCRIPT
 """
 import json
 import os
+import resource
+import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -48,7 +51,7 @@ EVERY_KIND_FINDINGS = [
     (9, "warning", "keyword-case"),
     (10, "error", "sound-missing"),
     (11, "error", "sound-unplayable"),
-    (12, "warning", "sound-network-path"),
+    (12, "error", "sound-network-path"),
     (13, "warning", "sound-absolute-path"),
     (14, "warning", "sound-codec"),
     (15, "error", "sound-missing"),
@@ -138,6 +141,89 @@ class EveryKindTest(CheckerTest):
         self.assertEqual(status, 1)
         self.assertTrue(os.path.exists(os.path.join(self.root, "page.html")))
         self.assertFalse(os.path.exists(os.path.join(folder, "page.html")))
+
+
+class PageFileTest(CheckerTest):
+    """--html never costs the user a file: not the skin's, not the old page."""
+
+    def skin_bytes(self, folder):
+        return {name: open(os.path.join(folder, name), "rb").read() for name in sorted(os.listdir(folder))}
+
+    def test_the_skins_own_files_are_refused_in_every_spelling(self):
+        folder = self.folder("skin", ["ding.wav 1 1 20 20", "sub/Dong.wav 30 1 50 20", "EXIT 60 1 80 20"],
+                             files={"ding.wav": GOOD_WAVE, "sub/dong.wav": GOOD_WAVE})
+        os.symlink(folder, os.path.join(self.root, "link"))
+        os.symlink(os.path.join(folder, "lum.ini"), os.path.join(self.root, "page.html"))
+        os.mkdir(os.path.join(self.root, "elsewhere"))
+        before = folder_snapshot(folder)
+        spellings = ["skin/lum.ini", "skin/./lum.ini", "elsewhere/../skin/lum.ini", "link/lum.ini",
+                     "page.html", "skin/lum.bmp", "skin/ding.wav", "skin/sub/dong.wav"]
+        for spelling in spellings:
+            with self.subTest(spelling):
+                done = subprocess.run([CHECKER, "--html", spelling, "skin"], cwd=self.root, capture_output=True,
+                                      timeout=60)
+                self.assertEqual(done.returncode, 2, done.stderr)
+                self.assertIn(b"skin's own files", done.stderr)
+        # The case of the report: the page named lum.ini, asked for inside the folder.
+        done = subprocess.run([CHECKER, "--html", "lum.ini", "."], cwd=folder, capture_output=True, timeout=60)
+        self.assertEqual(done.returncode, 2, done.stderr)
+        self.assertEqual(folder_snapshot(folder), before)
+        self.assertEqual(sorted(os.listdir(self.root)), ["elsewhere", "link", "page.html", "skin"])
+
+    def test_a_write_that_fails_leaves_the_old_page(self):
+        folder = self.folder("skin", ["EXIT 1 1 20 20"])
+        page = os.path.join(self.root, "page.html")
+        write(self.root, "page.html", b"the page of yesterday\n" * 100)
+
+        # The file-size limit stops the write midway, as a full disk would; the
+        # signal it sends is ignored, so the write itself reports the failure.
+        def limit_file_size():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (1024, 1024))
+
+        done = subprocess.run([CHECKER, "--html", page, folder], capture_output=True, timeout=60,
+                              preexec_fn=limit_file_size)
+        self.assertEqual(done.returncode, 2, done.stderr)
+        with open(page, "rb") as old:
+            self.assertEqual(old.read(), b"the page of yesterday\n" * 100)
+        self.assertEqual(sorted(os.listdir(self.root)), ["page.html", "skin"])
+
+
+def grey_skin(width, height):
+    """A plain bitmap, made without a pixel loop: large ones are cheap."""
+    row = bytes([90]) * (3 * width) + bytes(-3 * width % 4)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(row) * height, 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 54 + len(row) * height, 0, 0, 54) + info + row * height
+
+
+class PreviewLimitTest(CheckerTest):
+    """A skin larger than the page can show gets a sentence instead of a picture."""
+
+    def board_of(self, width, height):
+        """What the page shows above its details, cut short: a picture is megabytes."""
+        folder = self.folder(f"skin{width}x{height}", ["EXIT 0 0 9 9"], grey_skin(width, height))
+        page = os.path.join(self.root, "page.html")
+        status, _, err = run_check(CHECKER, "--html", page, folder, timeout=300)
+        self.assertIn(status, (0, 1), err)
+        with open(page, encoding="utf-8") as html:
+            text = html.read()
+        board = text[text.index("<body>"):text.index("<div id=\"details\">")]
+        return board[:200] + ("<a class=\"spot" in board) * " (with outlines)"
+
+    def expect_sentence(self, width, height):
+        self.assertEqual(self.board_of(width, height),
+                         f"<body>\n<p id=\"board-missing\">The skin is {width} x {height} pixels, more than this "
+                         "page shows (16777216 pixels, at most 1000000 a side), so there is no picture; its "
+                         "hotspots are listed below.</p>\n")
+
+    def test_the_longest_side_and_one_past_it(self):
+        self.assertTrue(self.board_of(1000000, 1).startswith("<body>\n<div id=\"board\" style=\"width:1000000px;"
+                                                             "height:1px\">\n<img src=\"data:image/png;base64,"))
+        self.expect_sentence(1000001, 1)
+        self.expect_sentence(1, 1000001)
+
+    def test_one_pixel_more_than_the_page_shows(self):
+        self.expect_sentence(24929, 673)  # 2^24 + 1 pixels
 
 
 class TableLimitsTest(CheckerTest):
@@ -275,18 +361,23 @@ class SoundFileTest(CheckerTest):
 
     def test_paths_resolved_as_windows_would(self):
         files = {"Sub/Ding.WAV": GOOD_WAVE, "sub\\ding.wav": None, "sub/./DING.wav": None,
-                 "C:\\sounds\\x.wav": None, "//server/x.wav": None, "sub/../../gone.wav": None}
+                 "C:\\sounds\\x.wav": None, "//server/x.wav": None, "sub/../../gone.wav": None,
+                 "\\??\\UNC\\server\\x.wav": None, "/??/UNC/server/x.wav": None}
         files = {k: v for k, v in files.items()}
         lines = list(files)
         folder = self.folder("paths", [f"{n} {4 * i} 0 {4 * i + 3} 3" for i, n in enumerate(lines)] +
                              ["EXIT 0 10 20 30"], files={"Sub/Ding.WAV": GOOD_WAVE})
         status, report = check_json(CHECKER, folder)
         self.assertEqual(status, 1)
+        # Win32 path conversion passes \??\ on unchanged, with backslashes only.
         self.assertEqual(kinds_by_line(report), [
             (4, "warning", "sound-absolute-path"),
-            (5, "warning", "sound-network-path"),
+            (5, "error", "sound-network-path"),
             (6, "error", "sound-missing"),
             (6, "warning", "sound-absolute-path"),
+            (7, "error", "sound-network-path"),
+            (8, "error", "sound-missing"),
+            (8, "warning", "sound-absolute-path"),
         ])
         notes = [s.get("note", "") for s in report["hotspots"]]
         self.assertIn("differ in case", notes[1])
@@ -385,6 +476,22 @@ class DemoSkinTest(CheckerTest):
         status, text, _ = run_check(CHECKER, folder)
         self.assertEqual(status, 0)
         self.assertIn("Findings: none", text)
+
+
+    def test_the_demo_script_keeps_a_skin_that_is_there(self):
+        folder = os.path.join(self.root, "mine")
+        write(folder, "lum.ini", b"mine.wav 1 1 20 20\r\n")
+        done = subprocess.run([sys.executable, DEMO_SCRIPT, folder], capture_output=True, timeout=120)
+        self.assertNotEqual(done.returncode, 0)
+        self.assertIn(b"lum.ini", done.stderr)
+        self.assertEqual(os.listdir(folder), ["lum.ini"])
+        with open(os.path.join(folder, "lum.ini"), "rb") as ini:
+            self.assertEqual(ini.read(), b"mine.wav 1 1 20 20\r\n")
+        # Its own demo folder, made again, is no one else's skin.
+        demo = os.path.join(self.root, "demo")
+        for _ in range(2):
+            subprocess.run([sys.executable, DEMO_SCRIPT, demo], check=True, capture_output=True, timeout=120)
+        self.assertEqual(sorted(os.listdir(demo)), ["lum.bmp", "lum.ini", "tone-c.wav", "tone-e.wav", "tone-g.wav"])
 
 
 class UsageTest(CheckerTest):

@@ -29,6 +29,35 @@ def run(command):
         return code, output.read()
 
 
+def folder_bytes(folder):
+    return {name: open(os.path.join(folder, name), "rb").read() for name in sorted(os.listdir(folder))}
+
+
+def check_page_file(windows, demo, root):
+    """The page replaces an older one, and never one of the skin's files, in
+    any case or spelling Windows takes for it: the number of failures."""
+    page = os.path.join(root, "page.html")
+    with open(page, "w") as old:
+        old.write("the page of yesterday")
+    failures = 0
+    code, _ = run(["wine", windows, "--html", windows_path(page), windows_path(demo)])
+    with open(page, "rb") as new:
+        if code != 0 or not new.read().startswith(b"<!DOCTYPE html>"):
+            print(f"--html over an older page: got status {code}, expected 0 and the new page")
+            failures += 1
+    before = folder_bytes(demo)
+    folder = windows_path(demo)
+    for spelling in (folder + "\\LUM.INI", folder.upper() + "\\lum.bmp", folder + "\\.\\Tone-C.wav"):
+        code, _ = run(["wine", windows, "--html", spelling, folder])
+        if code != 2:
+            print(f"--html {spelling}: got status {code}, expected 2")
+            failures += 1
+    if folder_bytes(demo) != before:
+        print("--html changed the skin's own files")
+        failures += 1
+    return failures
+
+
 def main():
     native, windows, demo_script = sys.argv[1:4]
     if not os.environ.get("WINEPREFIX"):
@@ -48,7 +77,7 @@ def main():
         }
         make_folder(folders["no lum.ini"], None)
         make_folder(folders["not a bitmap"], ["EXIT 1 1 9 9"], b"GIF89a", {"x.wav": wave()})
-        failures = 0
+        failures = check_page_file(windows, demo, root)
         runs = [(name, folder, options) for name, folder in folders.items() for options in ([], ["--json"])]
         # Names of other code pages, looked for whatever the system's own page is.
         runs += [("code page %d" % page, make_code_page_folder(root, page), ["--code-page", str(page)])

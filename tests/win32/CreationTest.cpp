@@ -3,6 +3,8 @@
 #include "SkinWindow.h"
 #include "WindowTestSupport.h"
 
+#include <cstring>
+
 namespace {
 
 const char kValidIni[] = "ding.wav 10 10 60 40\n";
@@ -192,18 +194,42 @@ void CALLBACK GiveUpWaiting(HWND, UINT, UINT_PTR, DWORD)
 
 // A hook vetoes the window before WM_CREATE, so nothing will post the quit
 // message; a program still waiting for it is ended by the timer instead.
-TEST_F(CreationTest, WindowThatCannotBeCreatedEndsTheProgramWithCodeZero)
+void RunProgramWithItsWindowVetoed(int* code)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     ASSERT_TRUE(UnregisterClassA(kWindowClassName, instance)) << "the program registers it itself";
     HHOOK hook = SetWindowsHookExA(WH_CBT, VetoSkinWindow, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     UINT_PTR timer = SetTimer(nullptr, 0, 3000, GiveUpWaiting);
-    int code = RunSkinWindow(instance);
+    *code = RunSkinWindow(instance);
     KillTimer(nullptr, timer);
     UnhookWindowsHookEx(hook);
+}
+
+TEST_F(CreationTest, WindowThatCannotBeCreatedEndsTheProgramWithCodeZero)
+{
+    int code = kStillWaiting;
+    RunProgramWithItsWindowVetoed(&code);
     EXPECT_EQ(code, 0) << "got " << code << ": the loop waited for a quit message";
     EXPECT_TRUE(shownBoxes.empty()) << "WM_CREATE ran: the hook did not veto the window";
+}
+
+// lum.exe may be copied into a skin folder, whose DLLs then lie beside the
+// program: once it runs, none of them is loaded by bare name.
+TEST_F(CreationTest, OnceStartedTheProgramLoadsNoDllFromItsOwnFolder)
+{
+    char beside[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameA(nullptr, beside, MAX_PATH), 0u);
+    std::strcpy(std::strrchr(beside, '\\') + 1, "lum_test_library.dll");
+    HMODULE byPath = LoadLibraryA(beside);
+    ASSERT_NE(byPath, nullptr) << "the DLL does not load at all, so its absence below would prove nothing";
+    FreeLibrary(byPath);
+    int code = kStillWaiting;
+    RunProgramWithItsWindowVetoed(&code);
+    HMODULE byName = LoadLibraryA("lum_test_library.dll");
+    EXPECT_EQ(byName, nullptr) << "a DLL was loaded from the program's folder";
+    if (byName)
+        FreeLibrary(byName);
 }
 
 class KeyTest : public SkinWindowTest {
