@@ -148,6 +148,90 @@ class DrawAndSave(EditorCase):
         self.assertEqual(lines[:3], [b"tone-c.wav 12 30 68 80\r", b"tone-g.wav 126 30 182 80\r", b"tone-e.wav 74 30 130 80\r"])
 
 
+class SavesInPlace(EditorCase):
+    """Open folder… and Save on a folder the page writes in place: the folder
+    picker's answer is a stand-in folder in memory, which the test reads and
+    changes as the disk."""
+
+    STAND_IN = read(os.path.join(os.path.dirname(os.path.abspath(__file__)), "standin_directory.js")).decode()
+    TEXT = b"EXIT 0 0 20 20\n"
+
+    def open_in_place(self, entries):
+        def as_lists(folder):
+            return {name: as_lists(v) if isinstance(v, dict) else list(v) for name, v in folder.items()}
+
+        self.page.driver.execute_script(self.STAND_IN, "skin", as_lists(entries))
+        self.page.element("open-folder").click()
+
+    def disk(self):
+        return {name: bytes(data) for name, data in self.page.driver.execute_script(
+            "return Object.fromEntries([...standInFolder.entries].map(([n, v]) => [n, Array.from(v)]))").items()}
+
+    def change_on_disk(self, name, data):
+        self.page.driver.execute_script("standInFolder.entries.set(arguments[0], new Uint8Array(arguments[1]))",
+                                        name, list(data))
+
+    def status_after(self, action, words):
+        self.page.driver.execute_script("document.getElementById('status').textContent = ''")
+        action()
+        self.page.wait(lambda d: words in self.page.status(), repr(words))
+        return self.page.status()
+
+    def save(self, words="Saved lum.ini"):
+        return self.status_after(self.page.element("save").click, words)
+
+    def test_a_second_save_keeps_the_backup_of_the_file_opened(self):
+        self.page.after_check(lambda: self.open_in_place({"lum.ini": self.TEXT, "lum.bmp": plain_skin()}), "the folder")
+        self.select_line(1)
+        for left in (1, 2):
+            self.keys(Keys.ARROW_RIGHT)
+            self.save()
+            self.assertEqual(self.disk()["lum.ini"], b"EXIT %d 0 %d 20\n" % (left, left + 20))
+            self.assertEqual(self.disk()["lum.ini.bak"], self.TEXT)
+
+    def test_add_sounds_takes_only_wave_files_that_replace_nothing(self):
+        drum = wave()
+        self.page.after_check(lambda: self.open_in_place(
+            {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum}), "the folder")
+        refused = {"lum.ini": b"EXIT 0 0 9 9\n", "lum.bmp": plain_skin(), "lum.ini.bak": b"x",
+                   "Drum.WAV": wave(b"\1\0" * 64)}
+        for name, data in refused.items():
+            write(self.path("refused"), name, data)
+        write(self.path("same"), "drum.wav", drum)
+        write(self.path("same"), "new.wav", wave(b"\2\0" * 64))
+        self.page.add_sounds([self.path("refused/" + name) for name in refused])
+        self.assertIn("Added 0 sound files", self.page.status())
+        for name in refused:
+            self.assertIn(name + " (", self.page.status())
+        self.page.add_sounds([self.path("same/drum.wav"), self.path("same/new.wav")])
+        self.assertIn("Added 2 sound files", self.page.status())
+        self.status_after(self.page.element("save").click, "Saved")
+        self.assertEqual(self.disk(), {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum,
+                                       "new.wav": wave(b"\2\0" * 64)})
+
+    def test_a_go_ahead_is_for_one_save_of_what_was_on_disk(self):
+        self.page.after_check(lambda: self.open_in_place({"lum.ini": self.TEXT, "lum.bmp": plain_skin()}), "the folder")
+        self.select_line(1)
+        self.keys(Keys.ARROW_RIGHT)
+        self.change_on_disk("lum.ini", b"outside 1")
+        self.save("changed on disk")
+        self.keys(Keys.CONTROL, "z")
+        self.save("changed on disk")
+        self.change_on_disk("lum.ini", b"outside 2")
+        self.save("changed on disk")
+        self.assertEqual(self.disk()["lum.ini"], b"outside 2")
+        self.save()
+        self.assertEqual((self.disk()["lum.ini"], self.disk()["lum.ini.bak"]), (self.TEXT, b"outside 2"))
+
+    def test_a_folder_without_lum_ini_gets_none_and_a_lum_ini_folder_is_named(self):
+        self.page.after_check(lambda: self.open_in_place({"lum.bmp": plain_skin()}), "the folder")
+        self.save("No lum.ini was written")
+        self.assertEqual(set(self.disk()), {"lum.bmp"})
+        message = self.status_after(lambda: self.open_in_place({"lum.ini": {"a.wav": wave()}, "lum.bmp": plain_skin()}),
+                                    "lum.ini is a folder")
+        self.assertIn("rename that folder", message)
+
+
 class FindingsAsTheChecker(EditorCase):
     def test_findings_shown_equal_lumcheck_json(self):
         every = make_every_kind_folder(self.path("every"))

@@ -28,7 +28,8 @@ const editor = {
   directory: null,       // a FileSystemDirectoryHandle when the folder was opened in place
   loadedIni: null,       // lum.ini's bytes as read from disk, to see a change made elsewhere
   iniPresent: false,     // the folder has a lum.ini, or an edit made one
-  confirmReplace: false,
+  goAhead: null,         // { onDisk }: lum.ini as it was when the user chose to replace it anyway
+  saved: new Map(),      // name -> bytes this page wrote into the folder, which are no backup of the user's
   text: new Uint8Array(0),
   lines: [],
   textEnd: 0,
@@ -378,7 +379,7 @@ function commit(text, selected) {
   editor.redo = [];
   editor.text = text;
   editor.selected = selected;
-  editor.confirmReplace = false;
+  editor.goAhead = null;
   editor.iniPresent = true;
   refresh();
 }
@@ -453,6 +454,7 @@ function undoOrRedo(from, to) {
   to.push({ text: editor.text, selected: editor.selected });
   editor.text = step.text;
   editor.selected = step.selected;
+  editor.goAhead = null;
   refresh();
 }
 
@@ -642,7 +644,16 @@ async function readDirectory(handle, prefix, files) {
   return files;
 }
 
+// A lum.ini that is a folder could be neither checked nor saved.
+function iniIsFolder(files) {
+  return [...files.keys()].some((path) => path.startsWith(kIniName + "/"));
+}
+
 function openFiles(files, directory, name) {
+  if (iniIsFolder(files)) {
+    say(name + ": its lum.ini is a folder, not a file; rename that folder and open the skin folder again.", true);
+    return;
+  }
   startFolder(files);
   editor.directory = directory;
   editor.loadedIni = files.has(kIniName) ? files.get(kIniName) : null;
@@ -650,7 +661,8 @@ function openFiles(files, directory, name) {
   editor.undo = [];
   editor.redo = [];
   editor.selected = -1;
-  editor.confirmReplace = false;
+  editor.goAhead = null;
+  editor.saved = new Map();
   editor.iniPresent = files.has(kIniName);
   refresh();
   takeSkin();
@@ -718,15 +730,36 @@ async function onPictureInput() {
       (moved ? moved + " opaque magenta pixels became (254, 0, 254) so that they stay visible." : "no opaque pixel was magenta."));
 }
 
+// The folder's file that a new file of this name would replace: Windows
+// matches names without regard to case.
+function fileNamed(name) {
+  const wanted = name.toLowerCase();
+  for (const files of [editor.added, editor.files])
+    for (const [path, bytes] of files) if (path.toLowerCase() === wanted) return bytes;
+  return null;
+}
+
+// Why a file may not be added as a sound, or "" when it may: only a .wav
+// file, and none that would replace another file of the folder.
+function soundRefusal(name, bytes) {
+  if (!/^[^/\\]+\.wav$/i.test(name)) return "not a .wav file";
+  const there = fileNamed(name);
+  return there && !sameBytes(there, bytes) ? "the folder has another file of that name" : "";
+}
+
 async function onSoundInput() {
+  const added = [], refused = [];
   for (const file of $("sound-input").files) {
-    if (file.name.includes("/") || file.name.includes("\\")) continue;
     const bytes = new Uint8Array(await file.arrayBuffer());
+    const refusal = soundRefusal(file.name, bytes);
+    if (refusal) { refused.push(file.name + " (" + refusal + ")"); continue; }
     putFile(file.name, bytes);
     editor.added.set(file.name, bytes);
+    added.push(file.name);
   }
   refresh();
-  say("Added " + $("sound-input").files.length + " sound files; saving writes them beside lum.ini.");
+  say("Added " + added.length + " sound files; saving writes them beside lum.ini." +
+      (refused.length ? " Not added: " + refused.join(", ") + "." : ""), refused.length > 0);
 }
 
 // ---- Saving ------------------------------------------------------------
@@ -747,7 +780,11 @@ function sameBytes(a, b) {
 
 async function fileInFolder(name) {
   try { return new Uint8Array(await (await (await editor.directory.getFileHandle(name)).getFile()).arrayBuffer()); }
-  catch (e) { if (e.name === "NotFoundError") return null; throw e; }
+  catch (e) {
+    if (e.name === "NotFoundError") return null;
+    if (e.name === "TypeMismatchError") throw new Error(name + " in the folder is a folder, not a file");
+    throw e;
+  }
 }
 
 async function writeInFolder(name, bytes) {
@@ -757,29 +794,51 @@ async function writeInFolder(name, bytes) {
   await writable.close();
 }
 
-// Keeps what was there as name.bak before writing name; unchanged files are left alone.
+function sameOrBothAbsent(a, b) {
+  return a === null || b === null ? a === b : sameBytes(a, b);
+}
+
+// What the user had is kept as name.bak: a file this page wrote itself in
+// this session is no backup, so a second save leaves the first backup alone.
 async function replaceInFolder(name, bytes) {
   const before = await fileInFolder(name);
   if (before && sameBytes(before, bytes)) return;
-  if (before) await writeInFolder(name + ".bak", before);
+  const ours = before && editor.saved.has(name) && sameBytes(before, editor.saved.get(name));
+  if (before && !ours) await writeInFolder(name + ".bak", before);
   await writeInFolder(name, bytes);
+  editor.saved.set(name, bytes);
+}
+
+// A folder without lum.ini gets one only when there is a line to put in it.
+function iniToWrite() {
+  return editor.text.length > 0 || editor.loadedIni !== null;
+}
+
+// Read right before the write: a change made elsewhere since lum.ini was read
+// here is replaced only after a warning, and the go-ahead holds for that one
+// save of that one file on disk.
+async function mayReplaceIni() {
+  const onDisk = await fileInFolder(kIniName);
+  if (sameOrBothAbsent(onDisk, editor.loadedIni)) return true;
+  if (editor.goAhead && sameOrBothAbsent(onDisk, editor.goAhead.onDisk)) return true;
+  editor.goAhead = { onDisk };
+  say("lum.ini was changed on disk after it was loaded here. Save again to replace it anyway; " +
+      "the file on disk is then kept as lum.ini.bak.", true);
+  return false;
 }
 
 async function saveInFolder() {
-  const onDisk = await fileInFolder(kIniName);
-  const changed = editor.loadedIni ? !onDisk || !sameBytes(onDisk, editor.loadedIni) : onDisk !== null;
-  if (changed && !editor.confirmReplace) {
-    editor.confirmReplace = true;
-    say("lum.ini was changed on disk after it was loaded here. Save again to replace it anyway; " +
-        "the file on disk is then kept as lum.ini.bak.", true);
-    return;
+  for (const [name, bytes] of editor.added) {
+    await replaceInFolder(name, bytes);
+    editor.files.set(name, bytes);
   }
-  for (const [name, bytes] of editor.added) await replaceInFolder(name, bytes);
+  editor.added = new Map();
+  if (!iniToWrite()) { say("No lum.ini was written: it would have no line."); return; }
+  if (!(await mayReplaceIni())) return;
+  editor.goAhead = null;
   await replaceInFolder(kIniName, editor.text);
   editor.loadedIni = editor.text;
-  editor.added = new Map();
-  editor.confirmReplace = false;
-  say("Saved lum.ini" + (onDisk ? " (the previous one is kept as lum.ini.bak)" : "") + " in the folder.");
+  say("Saved lum.ini in the folder.");
 }
 
 async function save() {
@@ -788,10 +847,10 @@ async function save() {
     try { await saveInFolder(); } catch (e) { say("Saving failed: " + e.message, true); }
     return;
   }
+  const names = [...editor.added.keys(), ...(iniToWrite() ? [kIniName] : [])];
   for (const [name, bytes] of editor.added) download(name, bytes);
-  download(kIniName, editor.text);
-  say("lum.ini" + (editor.added.size ? " and " + [...editor.added.keys()].join(", ") : "") +
-      " went to the browser's downloads; copy them into the skin folder.");
+  if (iniToWrite()) download(kIniName, editor.text);
+  say((names.join(", ") || "Nothing") + " went to the browser's downloads; copy them into the skin folder.");
 }
 
 // ---- The line editor's controls -----------------------------------------
