@@ -6,6 +6,7 @@ Run as: editor_test.py LUM-EDITOR-HTML NATIVE-LUMCHECK SEED-WRITER DEMO-SKIN-SCR
 """
 import json
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -230,6 +231,22 @@ class SavesInPlace(EditorCase):
         message = self.status_after(lambda: self.open_in_place({"lum.ini": {"a.wav": wave()}, "lum.bmp": plain_skin()}),
                                     "lum.ini is a folder")
         self.assertIn("rename that folder", message)
+
+
+class Policy(EditorCase):
+    def test_the_page_works_with_only_its_own_scripts_and_no_eval(self):
+        html = read(PAGE).decode()
+        policy = re.search(r'http-equiv="Content-Security-Policy"\s+content="([^"]*)"', html).group(1)
+        sources = dict(directive.split(None, 1) for directive in policy.split("; "))["script-src"].split()
+        self.assertEqual([s for s in sources if not s.startswith("'sha256-")], ["'wasm-unsafe-eval'"])
+        self.assertEqual(len(sources) - 1, html.count("<script>"))
+        folder = self.path("folder")
+        make_folder(folder, ["gone.wav 1 1 9 9", "EXIT 20 20 30 30"], plain_skin())
+        self.page.open_folder(folder)
+        self.select_line(1)
+        self.keys(Keys.ARROW_RIGHT)
+        self.assertEqual([f[:3] for f in self.page.findings()], [[1, "error", "sound-missing"]])
+        self.assertEqual(self.page.policy_refusals(), [])
 
 
 class FindingsAsTheChecker(EditorCase):
