@@ -249,6 +249,73 @@ class Policy(EditorCase):
         self.assertEqual(self.page.policy_refusals(), [])
 
 
+def plain_png(width, height):
+    """An opaque grey PNG, made row by row so that a large one costs little."""
+    packer = zlib.compressobj(1)
+    row = b"\0" + b"\x80\x80\x80\xff" * width
+    data = b"".join([packer.compress(row) for _ in range(height)] + [packer.flush()])
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", data) + chunk(b"IEND", b""))
+
+
+def black_bmp(width, height):
+    """A black 24-bit BMP, made without a pixel at a time."""
+    data = bytes((3 * width + 3) // 4 * 4 * height)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54) + info + data
+
+
+class LargeSkins(EditorCase):
+    LARGEST_PIXELS = 2 ** 27
+
+    def open_and_nudge(self):
+        folder = self.path("folder")
+        make_folder(folder, ["EXIT 0 0 20 20"], plain_skin())
+        self.page.open_folder(folder)
+        self.select_line(1)
+        self.keys(Keys.ARROW_RIGHT)
+
+    def test_the_page_works_with_its_memory_past_2_gib(self):
+        # Memory taken up to past 2 GiB (in blocks the allocator grants: one
+        # of 2 GiB or more it refuses): what the page allocates from now on
+        # lies above 2 GiB.
+        self.assertTrue(self.page.driver.execute_script(
+            "const m = lumEditor.model; if (!m._malloc(1 << 30) || !m._malloc(1 << 30)) return false;"
+            "while ((m._malloc(64) >>> 0) < 2 ** 31); return true;"))
+        self.open_and_nudge()
+        self.assertEqual(self.press_text(5, 5), "exit")
+        self.assertEqual(self.page.driver.execute_script("return lumEditor.lines[0].rect"), [1, 0, 21, 20])
+        self.page.import_picture(self.write_png("small.png", 30, 20))
+        self.assertEqual(self.page.driver.execute_script("return [lumEditor.skin.width, lumEditor.skin.height]"), [30, 20])
+
+    def test_a_picture_past_the_largest_is_refused_before_the_model_and_the_work_is_kept(self):
+        self.open_and_nudge()
+        height = self.LARGEST_PIXELS // 16384 + 1
+        self.page.choose("picture-input", [self.write_png("large.png", 16384, height)])
+        self.page.wait(lambda d: "16384 × %d pixels; a skin can have at most" % height in self.page.status(),
+                       "the refusal")
+        self.assertEqual(self.page.driver.execute_script("return lumEditor.skin.width"), 100)
+        self.keys(Keys.ARROW_RIGHT)
+        [saved] = self.page.save_downloads(["lum.ini"])
+        self.assertEqual(read(saved), b"EXIT 2 0 22 20\n")
+
+    def test_a_skin_past_the_largest_is_checked_but_not_shown(self):
+        folder = self.path("huge")
+        make_folder(folder, ["EXIT 0 0 20 20"], black_bmp(16384, self.LARGEST_PIXELS // 16384 + 1))
+        self.page.open_folder(folder)
+        self.assertEqual(self.press_text(5, 5), "exit")
+        self.assertEqual(self.page.driver.execute_script("return [lumEditor.skin.width, lumEditor.skin.layer]"),
+                         [16384, None])
+
+    def write_png(self, name, width, height):
+        write(self.root, name, plain_png(width, height))
+        return self.path(name)
+
+
 class FindingsAsTheChecker(EditorCase):
     def test_findings_shown_equal_lumcheck_json(self):
         every = make_every_kind_folder(self.path("every"))

@@ -6,7 +6,12 @@
 const kFolder = "/skin";                 // the open folder, in the module's file system
 const kIniName = "lum.ini";
 const kSkinName = "lum.bmp";
-const kLargestPicture = 16384;           // pixels a side
+const kLargestSide = 16384;              // pixels a side
+// Pixels in all: each takes about 15 bytes of module memory on the way to a
+// skin (the picture's RGBA, the 24-bit file, the file as read back and its
+// mask, the who-acts map, the preview's RGBA), which has at most 4 GiB. Measured in headless Chromium 156: an 11585 × 11585 picture (just
+// under 2^27 pixels) became a skin in 43 s with 1925 MiB of module memory.
+const kLargestPixels = 2 ** 27;
 const kNoHotspot = -1;
 const kShownLines = 1000;                // the list shows no more; the rest are kept as they are
 const kHandleReach = 5;                  // screen pixels around an edge that grab it
@@ -52,10 +57,12 @@ const editor = {
 };
 
 // ---- The bridge --------------------------------------------------------
+// The model's pointers and sizes are unsigned: its memory grows past 2 GiB,
+// so every one is read with >>> 0 and never shifted with >>.
 
 function withBytes(bytes, use) {
   const m = editor.model;
-  const pointer = m._malloc(Math.max(bytes.length, 1));
+  const pointer = m._malloc(Math.max(bytes.length, 1)) >>> 0;
   if (!pointer) throw new Error("no memory for " + bytes.length + " bytes");
   m.HEAPU8.set(bytes, pointer);
   try { return use(pointer); } finally { m._free(pointer); }
@@ -63,15 +70,15 @@ function withBytes(bytes, use) {
 
 function withInts(count, use) {
   const m = editor.model;
-  const pointer = m._malloc(8 * count);
-  try { use(pointer); return Array.from(m.HEAP32.subarray(pointer >> 2, (pointer >> 2) + count)); }
+  const pointer = m._malloc(8 * count) >>> 0;
+  try { use(pointer); return Array.from(m.HEAP32.subarray(pointer >>> 2, (pointer >>> 2) + count)); }
   finally { m._free(pointer); }
 }
 
 function withDoubles(count, use) {
   const m = editor.model;
-  const pointer = m._malloc(8 * count);
-  try { use(pointer); return Array.from(m.HEAPF64.subarray(pointer >> 3, (pointer >> 3) + count)); }
+  const pointer = m._malloc(8 * count) >>> 0;
+  try { use(pointer); return Array.from(m.HEAPF64.subarray(pointer >>> 3, (pointer >>> 3) + count)); }
   finally { m._free(pointer); }
 }
 
@@ -88,7 +95,7 @@ function readLines(text) {
   for (let i = 0; i < count; i++) {
     const f = withInts(9, (p) => m._EditorLineFacts(i, p));
     lines.push({ start: f[0], end: f[1], endsWithNewline: f[2] === 1, slot: f[3], pieces: f[4],
-                 rect: f.slice(5, 9), name: m.UTF8ToString(m._EditorLineName(i)) });
+                 rect: f.slice(5, 9), name: m.UTF8ToString(m._EditorLineName(i) >>> 0) });
   }
   editor.textEnd = m._EditorTextEnd();
   return lines;
@@ -100,10 +107,10 @@ function composedLine(verdict) {
   const m = editor.model;
   if (verdict === 0) {
     const start = m._EditorComposed() >>> 0;
-    return { bytes: m.HEAPU8.slice(start, start + m._EditorComposedSize()) };
+    return { bytes: m.HEAPU8.slice(start, start + (m._EditorComposedSize() >>> 0)) };
   }
   if (verdict === kVerdictCodePage)
-    return { problem: "code page " + editor.codePage + " has no character \"" + m.UTF8ToString(m._EditorUnwritable()) + "\"" };
+    return { problem: "code page " + editor.codePage + " has no character \"" + m.UTF8ToString(m._EditorUnwritable() >>> 0) + "\"" };
   if (verdict !== kVerdictSplit) return { problem: kVerdicts[verdict] };
   const at = m._EditorComposedCutByte();
   const what = at === 32 ? "the space" : at === 44 ? "the comma" : at === 9 ? "the tab"
@@ -166,12 +173,12 @@ function startFolder(files) {
 function refresh() {
   const m = editor.model;
   if (editor.iniPresent) m.FS.writeFile(kFolder + "/" + kIniName, editor.text);
-  editor.report = JSON.parse(m.UTF8ToString(m.ccall("EditorCheck", "number", ["string", "number"], [kFolder, editor.codePage])));
+  editor.report = JSON.parse(m.UTF8ToString(m.ccall("EditorCheck", "number", ["string", "number"], [kFolder, editor.codePage]) >>> 0));
   editor.hotspots = editor.report.hotspots.map((h) => ({ ...h, interior: interiorOf(h.slot - 1) }));
   editor.lines = readLines(editor.text);
   if (editor.selected >= editor.lines.length) editor.selected = editor.lines.length - 1;
   const width = m._EditorSkinWidth(), height = m._EditorSkinHeight();
-  editor.whoActs = width ? { width, height, pointer: m._EditorWhoActs() } : null;
+  editor.whoActs = width ? { width, height, pointer: m._EditorWhoActs() >>> 0 } : null;
   draw();
   showLines();
   showFindings();
@@ -186,7 +193,11 @@ function takeSkin() {
   const width = m._EditorSkinWidth(), height = m._EditorSkinHeight();
   editor.skin = null;
   if (!width) return;
-  const pixels = m._EditorSkinPixels();
+  if (width > kLargestSide || height > kLargestSide || width * height > kLargestPixels) {
+    editor.skin = { width, height, layer: null };
+    return;
+  }
+  const pixels = m._EditorSkinPixels() >>> 0;
   const layer = document.createElement("canvas");
   layer.width = width;
   layer.height = height;
@@ -236,6 +247,7 @@ function draw() {
   context.fillStyle = checkerPattern(context);
   context.fillRect(0, 0, canvas.width + 2 * kCheckerSquare, canvas.height + 2 * kCheckerSquare);
   context.restore();
+  if (!editor.skin.layer) { sayTooLargeToShow(context); return; }
   context.imageSmoothingEnabled = false;
   const sx = Math.floor(left / z), sy = Math.floor(top / z);
   const sw = Math.min(editor.skin.width - sx, Math.ceil(canvas.width / z) + 1);
@@ -247,6 +259,13 @@ function draw() {
     outline(context, box, spot, spot.slot - 1 === selectedSlot, left, top);
   }
   if (editor.gesture && editor.gesture.kind === "draw") outline(context, editor.gesture.box, null, true, left, top);
+}
+
+function sayTooLargeToShow(context) {
+  context.fillStyle = "#222";
+  context.font = "13px sans-serif";
+  context.fillText("This skin, " + editor.skin.width + " × " + editor.skin.height + " pixels, is too large to show here;", 8, 20);
+  context.fillText("its lines and findings are checked as usual.", 8, 38);
 }
 
 // Around the interior, on the edge pixels, which a press does not reach.
@@ -507,7 +526,7 @@ function tryPress(slot) {
   const spot = hotspotOfSlot(slot);
   if (spot.action === "minimise") { say("minimise: the window would be minimised."); return; }
   if (spot.action === "exit") { say("exit: the program would end."); return; }
-  const path = editor.model.UTF8ToString(editor.model._EditorSoundFile(slot));
+  const path = editor.model.UTF8ToString(editor.model._EditorSoundFile(slot) >>> 0);
   if (!path) { say("line " + spot.line + ": " + spot.name + " is not found in the folder, so nothing would play.", true); return; }
   const bytes = editor.model.FS.readFile(kFolder + "/" + path);
   const audio = new Audio(URL.createObjectURL(new Blob([bytes], { type: "audio/wav" })));
@@ -694,9 +713,9 @@ async function decodePicture(file) {
   } catch (e) {
     throw new Error("\"" + file.name + "\" is not a picture this browser can read.");
   }
-  if (bitmap.width > kLargestPicture || bitmap.height > kLargestPicture)
-    throw new Error("\"" + file.name + "\" is " + bitmap.width + " × " + bitmap.height +
-                    " pixels; a skin can have at most " + kLargestPicture + " a side here.");
+  if (bitmap.width > kLargestSide || bitmap.height > kLargestSide || bitmap.width * bitmap.height > kLargestPixels)
+    throw new Error("\"" + file.name + "\" is " + bitmap.width + " × " + bitmap.height + " pixels; a skin can have at most " +
+                    kLargestSide + " a side and " + kLargestPixels + " pixels in all here.");
   const canvas = document.createElement("canvas");
   canvas.width = bitmap.width;
   canvas.height = bitmap.height;
@@ -713,12 +732,12 @@ async function onPictureInput() {
   const m = editor.model;
   let size = 0;
   try {
-    size = withBytes(new Uint8Array(picture.data.buffer), (p) => m._EditorPictureSkin(p, picture.width, picture.height));
+    size = withBytes(new Uint8Array(picture.data.buffer), (p) => m._EditorPictureSkin(p, picture.width, picture.height)) >>> 0;
   } catch (e) {
     // The module had no room for the picture's pixels: size stays 0.
   }
   if (!size) { say("\"" + file.name + "\" cannot be made into a skin: it is too large for this page's memory.", true); return; }
-  const skin = m.HEAPU8.slice(m._EditorPictureSkinBytes(), m._EditorPictureSkinBytes() + size);
+  const skin = m.HEAPU8.slice(m._EditorPictureSkinBytes() >>> 0, (m._EditorPictureSkinBytes() >>> 0) + size);
   const moved = m._EditorKeyColouredOpaque();
   if (!editor.report) openFiles(new Map([[kIniName, new Uint8Array(0)]]), null, "new skin");
   putFile(kSkinName, skin);
