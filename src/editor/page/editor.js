@@ -9,8 +9,9 @@ const kSkinName = "lum.bmp";
 const kLargestSide = 16384;              // pixels a side
 // Pixels in all: each takes about 15 bytes of module memory on the way to a
 // skin (the picture's RGBA, the 24-bit file, the file as read back and its
-// mask, the who-acts map, the preview's RGBA), which has at most 4 GiB. Measured in headless Chromium 156: an 11585 × 11585 picture (just
-// under 2^27 pixels) became a skin in 43 s with 1925 MiB of module memory.
+// mask, the who-acts map, the preview's RGBA), which has at most 4 GiB.
+// Measured in headless Chromium 156: an 11585 × 11585 picture (just under
+// 2^27 pixels) became a skin in 43 s with 1925 MiB of module memory.
 const kLargestPixels = 2 ** 27;
 const kNoHotspot = -1;
 const kShownLines = 1000;                // the list shows no more; the rest are kept as they are
@@ -186,6 +187,10 @@ function refresh() {
   document.body.dataset.checks = String(editor.checks);
 }
 
+function tooLargeForPage(width, height) {
+  return width > kLargestSide || height > kLargestSide || width * height > kLargestPixels;
+}
+
 // The skin's pixels change only with a new lum.bmp; they are kept in a layer
 // that every redraw scales.
 function takeSkin() {
@@ -193,7 +198,7 @@ function takeSkin() {
   const width = m._EditorSkinWidth(), height = m._EditorSkinHeight();
   editor.skin = null;
   if (!width) return;
-  if (width > kLargestSide || height > kLargestSide || width * height > kLargestPixels) {
+  if (tooLargeForPage(width, height)) {
     editor.skin = { width, height, layer: null };
     return;
   }
@@ -713,7 +718,7 @@ async function decodePicture(file) {
   } catch (e) {
     throw new Error("\"" + file.name + "\" is not a picture this browser can read.");
   }
-  if (bitmap.width > kLargestSide || bitmap.height > kLargestSide || bitmap.width * bitmap.height > kLargestPixels)
+  if (tooLargeForPage(bitmap.width, bitmap.height))
     throw new Error("\"" + file.name + "\" is " + bitmap.width + " × " + bitmap.height + " pixels; a skin can have at most " +
                     kLargestSide + " a side and " + kLargestPixels + " pixels in all here.");
   const canvas = document.createElement("canvas");
