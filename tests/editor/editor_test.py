@@ -6,6 +6,7 @@ Run as: editor_test.py LUM-EDITOR-HTML NATIVE-LUMCHECK SEED-WRITER DEMO-SKIN-SCR
 """
 import json
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -146,6 +147,173 @@ class DrawAndSave(EditorCase):
         [saved] = self.page.save_downloads(["lum.ini"])
         lines = read(saved).split(b"\n")
         self.assertEqual(lines[:3], [b"tone-c.wav 12 30 68 80\r", b"tone-g.wav 126 30 182 80\r", b"tone-e.wav 74 30 130 80\r"])
+
+
+class SavesInPlace(EditorCase):
+    """Open folder… and Save on a folder the page writes in place: the folder
+    picker's answer is a stand-in folder in memory, which the test reads and
+    changes as the disk."""
+
+    STAND_IN = read(os.path.join(os.path.dirname(os.path.abspath(__file__)), "standin_directory.js")).decode()
+    TEXT = b"EXIT 0 0 20 20\n"
+
+    def open_in_place(self, entries):
+        def as_lists(folder):
+            return {name: as_lists(v) if isinstance(v, dict) else list(v) for name, v in folder.items()}
+
+        self.page.driver.execute_script(self.STAND_IN, "skin", as_lists(entries))
+        self.page.element("open-folder").click()
+
+    def disk(self):
+        return {name: bytes(data) for name, data in self.page.driver.execute_script(
+            "return Object.fromEntries([...standInFolder.entries].map(([n, v]) => [n, Array.from(v)]))").items()}
+
+    def change_on_disk(self, name, data):
+        self.page.driver.execute_script("standInFolder.entries.set(arguments[0], new Uint8Array(arguments[1]))",
+                                        name, list(data))
+
+    def status_after(self, action, words):
+        self.page.driver.execute_script("document.getElementById('status').textContent = ''")
+        action()
+        self.page.wait(lambda d: words in self.page.status(), repr(words))
+        return self.page.status()
+
+    def save(self, words="Saved lum.ini"):
+        return self.status_after(self.page.element("save").click, words)
+
+    def test_a_second_save_keeps_the_backup_of_the_file_opened(self):
+        self.page.after_check(lambda: self.open_in_place({"lum.ini": self.TEXT, "lum.bmp": plain_skin()}), "the folder")
+        self.select_line(1)
+        for left in (1, 2):
+            self.keys(Keys.ARROW_RIGHT)
+            self.save()
+            self.assertEqual(self.disk()["lum.ini"], b"EXIT %d 0 %d 20\n" % (left, left + 20))
+            self.assertEqual(self.disk()["lum.ini.bak"], self.TEXT)
+
+    def test_add_sounds_takes_only_wave_files_that_replace_nothing(self):
+        drum = wave()
+        self.page.after_check(lambda: self.open_in_place(
+            {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum}), "the folder")
+        refused = {"lum.ini": b"EXIT 0 0 9 9\n", "lum.bmp": plain_skin(), "lum.ini.bak": b"x",
+                   "Drum.WAV": wave(b"\1\0" * 64)}
+        for name, data in refused.items():
+            write(self.path("refused"), name, data)
+        write(self.path("same"), "drum.wav", drum)
+        write(self.path("same"), "new.wav", wave(b"\2\0" * 64))
+        self.page.add_sounds([self.path("refused/" + name) for name in refused])
+        self.assertIn("Added 0 sound files", self.page.status())
+        for name in refused:
+            self.assertIn(name + " (", self.page.status())
+        self.page.add_sounds([self.path("same/drum.wav"), self.path("same/new.wav")])
+        self.assertIn("Added 2 sound files", self.page.status())
+        self.status_after(self.page.element("save").click, "Saved")
+        self.assertEqual(self.disk(), {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum,
+                                       "new.wav": wave(b"\2\0" * 64)})
+
+    def test_a_go_ahead_is_for_one_save_of_what_was_on_disk(self):
+        self.page.after_check(lambda: self.open_in_place({"lum.ini": self.TEXT, "lum.bmp": plain_skin()}), "the folder")
+        self.select_line(1)
+        self.keys(Keys.ARROW_RIGHT)
+        self.change_on_disk("lum.ini", b"outside 1")
+        self.save("changed on disk")
+        self.keys(Keys.CONTROL, "z")
+        self.save("changed on disk")
+        self.change_on_disk("lum.ini", b"outside 2")
+        self.save("changed on disk")
+        self.assertEqual(self.disk()["lum.ini"], b"outside 2")
+        self.save()
+        self.assertEqual((self.disk()["lum.ini"], self.disk()["lum.ini.bak"]), (self.TEXT, b"outside 2"))
+
+    def test_a_folder_without_lum_ini_gets_none_and_a_lum_ini_folder_is_named(self):
+        self.page.after_check(lambda: self.open_in_place({"lum.bmp": plain_skin()}), "the folder")
+        self.save("No lum.ini was written")
+        self.assertEqual(set(self.disk()), {"lum.bmp"})
+        message = self.status_after(lambda: self.open_in_place({"lum.ini": {"a.wav": wave()}, "lum.bmp": plain_skin()}),
+                                    "lum.ini is a folder")
+        self.assertIn("rename that folder", message)
+
+
+class Policy(EditorCase):
+    def test_the_page_works_with_only_its_own_scripts_and_no_eval(self):
+        html = read(PAGE).decode()
+        policy = re.search(r'http-equiv="Content-Security-Policy"\s+content="([^"]*)"', html).group(1)
+        sources = dict(directive.split(None, 1) for directive in policy.split("; "))["script-src"].split()
+        self.assertEqual([s for s in sources if not s.startswith("'sha256-")], ["'wasm-unsafe-eval'"])
+        self.assertEqual(len(sources) - 1, html.count("<script>"))
+        folder = self.path("folder")
+        make_folder(folder, ["gone.wav 1 1 9 9", "EXIT 20 20 30 30"], plain_skin())
+        self.page.open_folder(folder)
+        self.select_line(1)
+        self.keys(Keys.ARROW_RIGHT)
+        self.assertEqual([f[:3] for f in self.page.findings()], [[1, "error", "sound-missing"]])
+        self.assertEqual(self.page.policy_refusals(), [])
+
+
+def plain_png(width, height):
+    """An opaque grey PNG, made row by row so that a large one costs little."""
+    packer = zlib.compressobj(1)
+    row = b"\0" + b"\x80\x80\x80\xff" * width
+    data = b"".join([packer.compress(row) for _ in range(height)] + [packer.flush()])
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", data) + chunk(b"IEND", b""))
+
+
+def black_bmp(width, height):
+    """A black 24-bit BMP, made without a pixel at a time."""
+    data = bytes((3 * width + 3) // 4 * 4 * height)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54) + info + data
+
+
+class LargeSkins(EditorCase):
+    LARGEST_PIXELS = 2 ** 27
+
+    def open_and_nudge(self):
+        folder = self.path("folder")
+        make_folder(folder, ["EXIT 0 0 20 20"], plain_skin())
+        self.page.open_folder(folder)
+        self.select_line(1)
+        self.keys(Keys.ARROW_RIGHT)
+
+    def test_the_page_works_with_its_memory_past_2_gib(self):
+        # Memory taken up to past 2 GiB (in blocks the allocator grants: one
+        # of 2 GiB or more it refuses): what the page allocates from now on
+        # lies above 2 GiB.
+        self.assertTrue(self.page.driver.execute_script(
+            "const m = lumEditor.model; if (!m._malloc(1 << 30) || !m._malloc(1 << 30)) return false;"
+            "while ((m._malloc(64) >>> 0) < 2 ** 31); return true;"))
+        self.open_and_nudge()
+        self.assertEqual(self.press_text(5, 5), "exit")
+        self.assertEqual(self.page.driver.execute_script("return lumEditor.lines[0].rect"), [1, 0, 21, 20])
+        self.page.import_picture(self.write_png("small.png", 30, 20))
+        self.assertEqual(self.page.driver.execute_script("return [lumEditor.skin.width, lumEditor.skin.height]"), [30, 20])
+
+    def test_a_picture_past_the_largest_is_refused_before_the_model_and_the_work_is_kept(self):
+        self.open_and_nudge()
+        height = self.LARGEST_PIXELS // 16384 + 1
+        self.page.choose("picture-input", [self.write_png("large.png", 16384, height)])
+        self.page.wait(lambda d: "16384 × %d pixels; a skin can have at most" % height in self.page.status(),
+                       "the refusal")
+        self.assertEqual(self.page.driver.execute_script("return lumEditor.skin.width"), 100)
+        self.keys(Keys.ARROW_RIGHT)
+        [saved] = self.page.save_downloads(["lum.ini"])
+        self.assertEqual(read(saved), b"EXIT 2 0 22 20\n")
+
+    def test_a_skin_past_the_largest_is_checked_but_not_shown(self):
+        folder = self.path("huge")
+        make_folder(folder, ["EXIT 0 0 20 20"], black_bmp(16384, self.LARGEST_PIXELS // 16384 + 1))
+        self.page.open_folder(folder)
+        self.assertEqual(self.press_text(5, 5), "exit")
+        self.assertEqual(self.page.driver.execute_script("return [lumEditor.skin.width, lumEditor.skin.layer]"),
+                         [16384, None])
+
+    def write_png(self, name, width, height):
+        write(self.root, name, plain_png(width, height))
+        return self.path(name)
 
 
 class FindingsAsTheChecker(EditorCase):

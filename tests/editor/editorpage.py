@@ -38,6 +38,8 @@ class EditorPage:
             "download.prompt_for_download": False,
             "profile.default_content_setting_values.automatic_downloads": 1,
         })
+        # The console, where Chromium reports what the page's policy refused.
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         service = Service(shutil.which("chromedriver"))
         try:
             self.driver = webdriver.Chrome(service=service, options=options)
@@ -93,6 +95,10 @@ class EditorPage:
         return self.driver.execute_script(
             "return [...document.querySelectorAll('#findings > *')].map(e => "
             "[Number(e.dataset.line), e.dataset.level, e.dataset.kind, e.title])")
+
+    def policy_refusals(self):
+        return [entry["message"] for entry in self.driver.get_log("browser")
+                if "Content Security Policy" in entry["message"]]
 
     def status(self):
         return self.element("status").text

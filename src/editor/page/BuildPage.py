@@ -1,30 +1,44 @@
 #!/usr/bin/env python3
 """Puts the editor's page together: the HTML with its style, the model (the
 emscripten module with its WebAssembly inside) and the editor's script
-inlined, so that the one file works when opened from disk.
+inlined, so that the one file works when opened from disk. The page's
+policy allows exactly these inline scripts, by their SHA-256 hashes.
 
 Usage: BuildPage.py PAGE.html STYLE.css SCRIPT.js MODEL.js OUT.html
 """
+import base64
+import hashlib
 import sys
 
+HASHES_MARK = "{script-hashes}"
 
-def inline_script(text, name):
+
+def script_body(text, name):
     # Only "</script" could end the element early; the escape keeps the text's meaning.
-    return "<script>/* %s */\n%s\n</script>" % (name, text.replace("</script", "<\\/script"))
+    return "/* %s */\n%s\n" % (name, text.replace("</script", "<\\/script"))
+
+
+def source_hash(body):
+    return "'sha256-%s'" % base64.b64encode(hashlib.sha256(body.encode("utf-8")).digest()).decode("ascii")
+
+
+def replace_once(html, mark, text, page):
+    if html.count(mark) != 1:
+        sys.exit("BuildPage.py: %s must appear once in %s" % (mark, page))
+    return html.replace(mark, text)
 
 
 def main():
     page, style, script, model, out = sys.argv[1:6]
     html = open(page, encoding="utf-8").read()
-    parts = {
-        "<!-- style -->": "<style>\n%s</style>" % open(style, encoding="utf-8").read(),
-        "<!-- model -->": inline_script(open(model, encoding="utf-8").read(), "the skin model and the checker"),
-        "<!-- script -->": inline_script(open(script, encoding="utf-8").read(), "the editor"),
+    scripts = {
+        "<!-- model -->": script_body(open(model, encoding="utf-8").read(), "the skin model and the checker"),
+        "<!-- script -->": script_body(open(script, encoding="utf-8").read(), "the editor"),
     }
-    for mark, text in parts.items():
-        if html.count(mark) != 1:
-            sys.exit("BuildPage.py: %s must appear once in %s" % (mark, page))
-        html = html.replace(mark, text)
+    html = replace_once(html, HASHES_MARK, " ".join(map(source_hash, scripts.values())), page)
+    html = replace_once(html, "<!-- style -->", "<style>\n%s</style>" % open(style, encoding="utf-8").read(), page)
+    for mark, body in scripts.items():
+        html = replace_once(html, mark, "<script>%s</script>" % body, page)
     with open(out, "w", encoding="utf-8") as output:
         output.write(html)
 

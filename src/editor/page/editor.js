@@ -6,7 +6,13 @@
 const kFolder = "/skin";                 // the open folder, in the module's file system
 const kIniName = "lum.ini";
 const kSkinName = "lum.bmp";
-const kLargestPicture = 16384;           // pixels a side
+const kLargestSide = 16384;              // pixels a side
+// Pixels in all: each takes about 15 bytes of module memory on the way to a
+// skin (the picture's RGBA, the 24-bit file, the file as read back and its
+// mask, the who-acts map, the preview's RGBA), which has at most 4 GiB.
+// Measured in headless Chromium 156: an 11585 × 11585 picture (just under
+// 2^27 pixels) became a skin in 43 s with 1925 MiB of module memory.
+const kLargestPixels = 2 ** 27;
 const kNoHotspot = -1;
 const kShownLines = 1000;                // the list shows no more; the rest are kept as they are
 const kHandleReach = 5;                  // screen pixels around an edge that grab it
@@ -28,7 +34,8 @@ const editor = {
   directory: null,       // a FileSystemDirectoryHandle when the folder was opened in place
   loadedIni: null,       // lum.ini's bytes as read from disk, to see a change made elsewhere
   iniPresent: false,     // the folder has a lum.ini, or an edit made one
-  confirmReplace: false,
+  goAhead: null,         // { onDisk }: lum.ini as it was when the user chose to replace it anyway
+  saved: new Map(),      // name -> bytes this page wrote into the folder, which are no backup of the user's
   text: new Uint8Array(0),
   lines: [],
   textEnd: 0,
@@ -51,10 +58,12 @@ const editor = {
 };
 
 // ---- The bridge --------------------------------------------------------
+// The model's pointers and sizes are unsigned: its memory grows past 2 GiB,
+// so every one is read with >>> 0 and never shifted with >>.
 
 function withBytes(bytes, use) {
   const m = editor.model;
-  const pointer = m._malloc(Math.max(bytes.length, 1));
+  const pointer = m._malloc(Math.max(bytes.length, 1)) >>> 0;
   if (!pointer) throw new Error("no memory for " + bytes.length + " bytes");
   m.HEAPU8.set(bytes, pointer);
   try { return use(pointer); } finally { m._free(pointer); }
@@ -62,15 +71,15 @@ function withBytes(bytes, use) {
 
 function withInts(count, use) {
   const m = editor.model;
-  const pointer = m._malloc(8 * count);
-  try { use(pointer); return Array.from(m.HEAP32.subarray(pointer >> 2, (pointer >> 2) + count)); }
+  const pointer = m._malloc(8 * count) >>> 0;
+  try { use(pointer); return Array.from(m.HEAP32.subarray(pointer >>> 2, (pointer >>> 2) + count)); }
   finally { m._free(pointer); }
 }
 
 function withDoubles(count, use) {
   const m = editor.model;
-  const pointer = m._malloc(8 * count);
-  try { use(pointer); return Array.from(m.HEAPF64.subarray(pointer >> 3, (pointer >> 3) + count)); }
+  const pointer = m._malloc(8 * count) >>> 0;
+  try { use(pointer); return Array.from(m.HEAPF64.subarray(pointer >>> 3, (pointer >>> 3) + count)); }
   finally { m._free(pointer); }
 }
 
@@ -87,7 +96,7 @@ function readLines(text) {
   for (let i = 0; i < count; i++) {
     const f = withInts(9, (p) => m._EditorLineFacts(i, p));
     lines.push({ start: f[0], end: f[1], endsWithNewline: f[2] === 1, slot: f[3], pieces: f[4],
-                 rect: f.slice(5, 9), name: m.UTF8ToString(m._EditorLineName(i)) });
+                 rect: f.slice(5, 9), name: m.UTF8ToString(m._EditorLineName(i) >>> 0) });
   }
   editor.textEnd = m._EditorTextEnd();
   return lines;
@@ -99,10 +108,10 @@ function composedLine(verdict) {
   const m = editor.model;
   if (verdict === 0) {
     const start = m._EditorComposed() >>> 0;
-    return { bytes: m.HEAPU8.slice(start, start + m._EditorComposedSize()) };
+    return { bytes: m.HEAPU8.slice(start, start + (m._EditorComposedSize() >>> 0)) };
   }
   if (verdict === kVerdictCodePage)
-    return { problem: "code page " + editor.codePage + " has no character \"" + m.UTF8ToString(m._EditorUnwritable()) + "\"" };
+    return { problem: "code page " + editor.codePage + " has no character \"" + m.UTF8ToString(m._EditorUnwritable() >>> 0) + "\"" };
   if (verdict !== kVerdictSplit) return { problem: kVerdicts[verdict] };
   const at = m._EditorComposedCutByte();
   const what = at === 32 ? "the space" : at === 44 ? "the comma" : at === 9 ? "the tab"
@@ -165,17 +174,21 @@ function startFolder(files) {
 function refresh() {
   const m = editor.model;
   if (editor.iniPresent) m.FS.writeFile(kFolder + "/" + kIniName, editor.text);
-  editor.report = JSON.parse(m.UTF8ToString(m.ccall("EditorCheck", "number", ["string", "number"], [kFolder, editor.codePage])));
+  editor.report = JSON.parse(m.UTF8ToString(m.ccall("EditorCheck", "number", ["string", "number"], [kFolder, editor.codePage]) >>> 0));
   editor.hotspots = editor.report.hotspots.map((h) => ({ ...h, interior: interiorOf(h.slot - 1) }));
   editor.lines = readLines(editor.text);
   if (editor.selected >= editor.lines.length) editor.selected = editor.lines.length - 1;
   const width = m._EditorSkinWidth(), height = m._EditorSkinHeight();
-  editor.whoActs = width ? { width, height, pointer: m._EditorWhoActs() } : null;
+  editor.whoActs = width ? { width, height, pointer: m._EditorWhoActs() >>> 0 } : null;
   draw();
   showLines();
   showFindings();
   editor.checks++;
   document.body.dataset.checks = String(editor.checks);
+}
+
+function tooLargeForPage(width, height) {
+  return width > kLargestSide || height > kLargestSide || width * height > kLargestPixels;
 }
 
 // The skin's pixels change only with a new lum.bmp; they are kept in a layer
@@ -185,7 +198,11 @@ function takeSkin() {
   const width = m._EditorSkinWidth(), height = m._EditorSkinHeight();
   editor.skin = null;
   if (!width) return;
-  const pixels = m._EditorSkinPixels();
+  if (tooLargeForPage(width, height)) {
+    editor.skin = { width, height, layer: null };
+    return;
+  }
+  const pixels = m._EditorSkinPixels() >>> 0;
   const layer = document.createElement("canvas");
   layer.width = width;
   layer.height = height;
@@ -235,6 +252,7 @@ function draw() {
   context.fillStyle = checkerPattern(context);
   context.fillRect(0, 0, canvas.width + 2 * kCheckerSquare, canvas.height + 2 * kCheckerSquare);
   context.restore();
+  if (!editor.skin.layer) { sayTooLargeToShow(context); return; }
   context.imageSmoothingEnabled = false;
   const sx = Math.floor(left / z), sy = Math.floor(top / z);
   const sw = Math.min(editor.skin.width - sx, Math.ceil(canvas.width / z) + 1);
@@ -246,6 +264,13 @@ function draw() {
     outline(context, box, spot, spot.slot - 1 === selectedSlot, left, top);
   }
   if (editor.gesture && editor.gesture.kind === "draw") outline(context, editor.gesture.box, null, true, left, top);
+}
+
+function sayTooLargeToShow(context) {
+  context.fillStyle = "#222";
+  context.font = "13px sans-serif";
+  context.fillText("This skin, " + editor.skin.width + " × " + editor.skin.height + " pixels, is too large to show here;", 8, 20);
+  context.fillText("its lines and findings are checked as usual.", 8, 38);
 }
 
 // Around the interior, on the edge pixels, which a press does not reach.
@@ -378,7 +403,7 @@ function commit(text, selected) {
   editor.redo = [];
   editor.text = text;
   editor.selected = selected;
-  editor.confirmReplace = false;
+  editor.goAhead = null;
   editor.iniPresent = true;
   refresh();
 }
@@ -453,6 +478,7 @@ function undoOrRedo(from, to) {
   to.push({ text: editor.text, selected: editor.selected });
   editor.text = step.text;
   editor.selected = step.selected;
+  editor.goAhead = null;
   refresh();
 }
 
@@ -505,7 +531,7 @@ function tryPress(slot) {
   const spot = hotspotOfSlot(slot);
   if (spot.action === "minimise") { say("minimise: the window would be minimised."); return; }
   if (spot.action === "exit") { say("exit: the program would end."); return; }
-  const path = editor.model.UTF8ToString(editor.model._EditorSoundFile(slot));
+  const path = editor.model.UTF8ToString(editor.model._EditorSoundFile(slot) >>> 0);
   if (!path) { say("line " + spot.line + ": " + spot.name + " is not found in the folder, so nothing would play.", true); return; }
   const bytes = editor.model.FS.readFile(kFolder + "/" + path);
   const audio = new Audio(URL.createObjectURL(new Blob([bytes], { type: "audio/wav" })));
@@ -642,7 +668,16 @@ async function readDirectory(handle, prefix, files) {
   return files;
 }
 
+// A lum.ini that is a folder could be neither checked nor saved.
+function iniIsFolder(files) {
+  return [...files.keys()].some((path) => path.startsWith(kIniName + "/"));
+}
+
 function openFiles(files, directory, name) {
+  if (iniIsFolder(files)) {
+    say(name + ": its lum.ini is a folder, not a file; rename that folder and open the skin folder again.", true);
+    return;
+  }
   startFolder(files);
   editor.directory = directory;
   editor.loadedIni = files.has(kIniName) ? files.get(kIniName) : null;
@@ -650,7 +685,8 @@ function openFiles(files, directory, name) {
   editor.undo = [];
   editor.redo = [];
   editor.selected = -1;
-  editor.confirmReplace = false;
+  editor.goAhead = null;
+  editor.saved = new Map();
   editor.iniPresent = files.has(kIniName);
   refresh();
   takeSkin();
@@ -682,9 +718,9 @@ async function decodePicture(file) {
   } catch (e) {
     throw new Error("\"" + file.name + "\" is not a picture this browser can read.");
   }
-  if (bitmap.width > kLargestPicture || bitmap.height > kLargestPicture)
-    throw new Error("\"" + file.name + "\" is " + bitmap.width + " × " + bitmap.height +
-                    " pixels; a skin can have at most " + kLargestPicture + " a side here.");
+  if (tooLargeForPage(bitmap.width, bitmap.height))
+    throw new Error("\"" + file.name + "\" is " + bitmap.width + " × " + bitmap.height + " pixels; a skin can have at most " +
+                    kLargestSide + " a side and " + kLargestPixels + " pixels in all here.");
   const canvas = document.createElement("canvas");
   canvas.width = bitmap.width;
   canvas.height = bitmap.height;
@@ -701,12 +737,12 @@ async function onPictureInput() {
   const m = editor.model;
   let size = 0;
   try {
-    size = withBytes(new Uint8Array(picture.data.buffer), (p) => m._EditorPictureSkin(p, picture.width, picture.height));
+    size = withBytes(new Uint8Array(picture.data.buffer), (p) => m._EditorPictureSkin(p, picture.width, picture.height)) >>> 0;
   } catch (e) {
     // The module had no room for the picture's pixels: size stays 0.
   }
   if (!size) { say("\"" + file.name + "\" cannot be made into a skin: it is too large for this page's memory.", true); return; }
-  const skin = m.HEAPU8.slice(m._EditorPictureSkinBytes(), m._EditorPictureSkinBytes() + size);
+  const skin = m.HEAPU8.slice(m._EditorPictureSkinBytes() >>> 0, (m._EditorPictureSkinBytes() >>> 0) + size);
   const moved = m._EditorKeyColouredOpaque();
   if (!editor.report) openFiles(new Map([[kIniName, new Uint8Array(0)]]), null, "new skin");
   putFile(kSkinName, skin);
@@ -718,15 +754,36 @@ async function onPictureInput() {
       (moved ? moved + " opaque magenta pixels became (254, 0, 254) so that they stay visible." : "no opaque pixel was magenta."));
 }
 
+// The folder's file that a new file of this name would replace: Windows
+// matches names without regard to case.
+function fileNamed(name) {
+  const wanted = name.toLowerCase();
+  for (const files of [editor.added, editor.files])
+    for (const [path, bytes] of files) if (path.toLowerCase() === wanted) return bytes;
+  return null;
+}
+
+// Why a file may not be added as a sound, or "" when it may: only a .wav
+// file, and none that would replace another file of the folder.
+function soundRefusal(name, bytes) {
+  if (!/^[^/\\]+\.wav$/i.test(name)) return "not a .wav file";
+  const there = fileNamed(name);
+  return there && !sameBytes(there, bytes) ? "the folder has another file of that name" : "";
+}
+
 async function onSoundInput() {
+  const added = [], refused = [];
   for (const file of $("sound-input").files) {
-    if (file.name.includes("/") || file.name.includes("\\")) continue;
     const bytes = new Uint8Array(await file.arrayBuffer());
+    const refusal = soundRefusal(file.name, bytes);
+    if (refusal) { refused.push(file.name + " (" + refusal + ")"); continue; }
     putFile(file.name, bytes);
     editor.added.set(file.name, bytes);
+    added.push(file.name);
   }
   refresh();
-  say("Added " + $("sound-input").files.length + " sound files; saving writes them beside lum.ini.");
+  say("Added " + added.length + " sound files; saving writes them beside lum.ini." +
+      (refused.length ? " Not added: " + refused.join(", ") + "." : ""), refused.length > 0);
 }
 
 // ---- Saving ------------------------------------------------------------
@@ -747,7 +804,11 @@ function sameBytes(a, b) {
 
 async function fileInFolder(name) {
   try { return new Uint8Array(await (await (await editor.directory.getFileHandle(name)).getFile()).arrayBuffer()); }
-  catch (e) { if (e.name === "NotFoundError") return null; throw e; }
+  catch (e) {
+    if (e.name === "NotFoundError") return null;
+    if (e.name === "TypeMismatchError") throw new Error(name + " in the folder is a folder, not a file");
+    throw e;
+  }
 }
 
 async function writeInFolder(name, bytes) {
@@ -757,29 +818,51 @@ async function writeInFolder(name, bytes) {
   await writable.close();
 }
 
-// Keeps what was there as name.bak before writing name; unchanged files are left alone.
+function sameOrBothAbsent(a, b) {
+  return a === null || b === null ? a === b : sameBytes(a, b);
+}
+
+// What the user had is kept as name.bak: a file this page wrote itself in
+// this session is no backup, so a second save leaves the first backup alone.
 async function replaceInFolder(name, bytes) {
   const before = await fileInFolder(name);
   if (before && sameBytes(before, bytes)) return;
-  if (before) await writeInFolder(name + ".bak", before);
+  const ours = before && editor.saved.has(name) && sameBytes(before, editor.saved.get(name));
+  if (before && !ours) await writeInFolder(name + ".bak", before);
   await writeInFolder(name, bytes);
+  editor.saved.set(name, bytes);
+}
+
+// A folder without lum.ini gets one only when there is a line to put in it.
+function iniToWrite() {
+  return editor.text.length > 0 || editor.loadedIni !== null;
+}
+
+// Read right before the write: a change made elsewhere since lum.ini was read
+// here is replaced only after a warning, and the go-ahead holds for that one
+// save of that one file on disk.
+async function mayReplaceIni() {
+  const onDisk = await fileInFolder(kIniName);
+  if (sameOrBothAbsent(onDisk, editor.loadedIni)) return true;
+  if (editor.goAhead && sameOrBothAbsent(onDisk, editor.goAhead.onDisk)) return true;
+  editor.goAhead = { onDisk };
+  say("lum.ini was changed on disk after it was loaded here. Save again to replace it anyway; " +
+      "the file on disk is then kept as lum.ini.bak.", true);
+  return false;
 }
 
 async function saveInFolder() {
-  const onDisk = await fileInFolder(kIniName);
-  const changed = editor.loadedIni ? !onDisk || !sameBytes(onDisk, editor.loadedIni) : onDisk !== null;
-  if (changed && !editor.confirmReplace) {
-    editor.confirmReplace = true;
-    say("lum.ini was changed on disk after it was loaded here. Save again to replace it anyway; " +
-        "the file on disk is then kept as lum.ini.bak.", true);
-    return;
+  for (const [name, bytes] of editor.added) {
+    await replaceInFolder(name, bytes);
+    editor.files.set(name, bytes);
   }
-  for (const [name, bytes] of editor.added) await replaceInFolder(name, bytes);
+  editor.added = new Map();
+  if (!iniToWrite()) { say("No lum.ini was written: it would have no line."); return; }
+  if (!(await mayReplaceIni())) return;
+  editor.goAhead = null;
   await replaceInFolder(kIniName, editor.text);
   editor.loadedIni = editor.text;
-  editor.added = new Map();
-  editor.confirmReplace = false;
-  say("Saved lum.ini" + (onDisk ? " (the previous one is kept as lum.ini.bak)" : "") + " in the folder.");
+  say("Saved lum.ini in the folder.");
 }
 
 async function save() {
@@ -788,10 +871,10 @@ async function save() {
     try { await saveInFolder(); } catch (e) { say("Saving failed: " + e.message, true); }
     return;
   }
+  const names = [...editor.added.keys(), ...(iniToWrite() ? [kIniName] : [])];
   for (const [name, bytes] of editor.added) download(name, bytes);
-  download(kIniName, editor.text);
-  say("lum.ini" + (editor.added.size ? " and " + [...editor.added.keys()].join(", ") : "") +
-      " went to the browser's downloads; copy them into the skin folder.");
+  if (iniToWrite()) download(kIniName, editor.text);
+  say((names.join(", ") || "Nothing") + " went to the browser's downloads; copy them into the skin folder.");
 }
 
 // ---- The line editor's controls -----------------------------------------
