@@ -23,7 +23,6 @@ from findings_test import CODE_PAGE_FOLDERS, CODE_PAGE_PLAYED, make_code_page_fo
 from wine_report_test import windows_path  # noqa: E402
 
 NATIVE = NODE = WINDOWS = None
-SKIP = 77
 TONE, HEARD = 440, 3000
 # The locale that gives Wine each code page; scripts/setup generates ru_RU.UTF-8.
 LOCALES = {1252: "C.UTF-8", 1251: "ru_RU.UTF-8"}
@@ -96,9 +95,5 @@ class CodePageTest(unittest.TestCase):
 if __name__ == "__main__":
     NATIVE, NODE, WINDOWS = map(os.path.abspath, sys.argv[1:4])
     del sys.argv[1:4]
-    try:
-        lumdriver.require_session()
-    except lumdriver.DriverError as missing:
-        print("skipped: %s" % missing)
-        sys.exit(SKIP)
+    lumdriver.skip_without_session()
     unittest.main()

@@ -58,6 +58,15 @@ def require_session():
     skip_unless_it_runs(os.environ["LUM_EXE"])
 
 
+def skip_without_session():
+    """Ends the test as skipped, with the reason, outside a Wine session."""
+    try:
+        require_session()
+    except DriverError as missing:
+        print("skipped: %s" % missing)
+        sys.exit(SKIP)
+
+
 def run(command, timeout, **options):
     try:
         return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
