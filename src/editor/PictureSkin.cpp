@@ -6,8 +6,6 @@
 #include <cstring>
 
 static const unsigned char kOpaqueAlpha = 128;
-// Blue, green, red: one step off the key colour on both of its lit channels.
-static const unsigned char kNearKeyColour[3] = {254, 0, 254};
 
 static void PutLittleEndian(unsigned char* out, uint64_t value, int bytes)
 {
@@ -33,6 +31,12 @@ static void WriteHeaders(unsigned char* out, int32_t width, int32_t height, uint
     PutLittleEndian(info + 28, 2835, 4);
 }
 
+void NearKeyColour(unsigned char colour[3])
+{
+    for (int i = 0; i < 3; i++)
+        colour[i] = kKeyColour[i] ? kKeyColour[i] - 1 : 0;
+}
+
 int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
                      std::vector<unsigned char>* file, uint64_t* keyColouredOpaque)
 {
@@ -46,6 +50,8 @@ int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
     file->assign(size_t(size), 0);
     WriteHeaders(file->data(), width, height, pixelBytes);
     *keyColouredOpaque = 0;
+    unsigned char nearKey[3];
+    NearKeyColour(nearKey);
     for (int32_t y = 0; y < height; y++) {
         // Bottom-up: the picture's top row is the file's last.
         unsigned char* row = file->data() + kFileHeaderSize + kInfoHeaderSize +
@@ -58,7 +64,7 @@ int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
             if (in[3] < kOpaqueAlpha) {
                 std::memcpy(row, kKeyColour, 3);
             } else if (std::memcmp(row, kKeyColour, 3) == 0) {
-                std::memcpy(row, kNearKeyColour, 3);
+                std::memcpy(row, nearKey, 3);
                 ++*keyColouredOpaque;
             }
         }

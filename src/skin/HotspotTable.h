@@ -39,6 +39,11 @@ int LoadHotspotFile();
 // The first slot whose rectangle strictly contains (x, y), or kNoHotspot.
 int FindHotspot(int32_t x, int32_t y);
 
+// The names that make a hotspot minimise the window or end the program; any
+// other name is a file to play.
+const char kMinimiseKeyword[] = "MIN";
+const char kExitKeyword[] = "EXIT";
+
 HotspotAction ClassifyAction(const char* name);
 
 // 1 when opening the sound file of that name would reach another machine,
