@@ -117,12 +117,13 @@ function onPointerUp(event) {
   else setLine(lineOfSlot(g.slot), null, rectAround(g.box));
 }
 
-// A new hotspot in the middle of the view.
+// A new hotspot in the middle of the part of the skin in view, which can be
+// smaller than the view.
 function addHotspotInView() {
   if (!view.skin) return;
   const viewport = $("viewport"), z = view.zoom, half = 10;
-  const x = Math.floor((viewport.scrollLeft + viewport.clientWidth / 2) / z);
-  const y = Math.floor((viewport.scrollTop + viewport.clientHeight / 2) / z);
+  const x = Math.floor((viewport.scrollLeft + Math.min(viewport.clientWidth, view.skin.width * z) / 2) / z);
+  const y = Math.floor((viewport.scrollTop + Math.min(viewport.clientHeight, view.skin.height * z) / 2) / z);
   addHotspot([Math.max(0, x - half), Math.max(0, y - half),
               Math.min(view.skin.width, x + half), Math.min(view.skin.height, y + half)]);
 }
