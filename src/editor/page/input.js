@@ -50,14 +50,15 @@ function tryPress(slot) {
                     () => say("line " + spot.line + ": the browser cannot play " + spot.name + ".", true));
 }
 
-// The gesture a press starts: on an edge of the selected hotspot, on a
-// hotspot, or on free skin.
+// The gesture a press starts: on an edge of the selected hotspot (which
+// can be grabbed from just off the skin), on a hotspot, or on free skin.
 function startGesture(event, point, slot) {
   const edges = edgesNear(event);
   if (edges) {
     const line = selectedLine();
     return { kind: "resize", edges, slot: line.slot, from: point, start: doc.hotspots[line.slot].interior };
   }
+  if (slot === null) return null;
   if (slot !== bridge.facts.noHotspot) {
     select(lineOfSlot(slot));
     return { kind: "move", slot, from: point, start: doc.hotspots[slot].interior };
@@ -69,12 +70,13 @@ function onPointerDown(event) {
   if (!view.skin || event.button !== 0) return;
   const point = skinPoint(event);
   const slot = slotAt(point);
-  if (slot === null) return;
-  if ($("try").checked) { tryPress(slot); return; }
+  if ($("try").checked) { if (slot !== null) tryPress(slot); return; }
+  const gesture = startGesture(event, point, slot);
+  if (!gesture) return;
   $("skin-canvas").setPointerCapture(event.pointerId);  // the gesture goes on outside the canvas
   $("viewport").focus({ preventScroll: true });
-  input.gesture = startGesture(event, point, slot);
-  input.gesture.box = gestureBox(input.gesture, point);
+  gesture.box = gestureBox(gesture, point);
+  input.gesture = gesture;
   draw();
 }
 
@@ -148,7 +150,7 @@ const kKeys = [
   { keys: ["s"], control: true, typing: true, does: save },
   { keys: ["ArrowUp"], alt: true, does: () => moveSelected(-1) },
   { keys: ["ArrowDown"], alt: true, does: () => moveSelected(1) },
-  ...Object.entries(kArrows).map(([key, [dx, dy]]) => ({ keys: [key], alt: false, does: (e) => shift(e, dx, dy) })),
+  ...Object.entries(kArrows).map(([key, [dx, dy]]) => ({ keys: [key], does: (e) => shift(e, dx, dy) })),
   { keys: ["Delete", "Backspace"], does: deleteSelected },
   { keys: ["n", "Insert"], does: addHotspotInView },
   { keys: ["t"], does: () => { $("try").checked = !$("try").checked; } },
