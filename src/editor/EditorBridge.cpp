@@ -18,7 +18,6 @@
 #include <emscripten/emscripten.h>
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>

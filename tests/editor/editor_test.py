@@ -32,15 +32,18 @@ def read(path):
         return data.read()
 
 
-def png(width, height, rgba_at):
-    """An RGBA PNG whose pixel (x, y) is rgba_at(x, y)."""
-    raw = b"".join(b"\0" + b"".join(bytes(rgba_at(x, y)) for x in range(width)) for y in range(height))
-
+def rgba_png(width, height, compressed_rows):
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
 
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
-            chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+            chunk(b"IDAT", compressed_rows) + chunk(b"IEND", b""))
+
+
+def png(width, height, rgba_at):
+    """An RGBA PNG whose pixel (x, y) is rgba_at(x, y)."""
+    raw = b"".join(b"\0" + b"".join(bytes(rgba_at(x, y)) for x in range(width)) for y in range(height))
+    return rgba_png(width, height, zlib.compress(raw))
 
 
 def bmp_pixels(data):
@@ -253,13 +256,7 @@ def plain_png(width, height):
     """An opaque grey PNG, made row by row so that a large one costs little."""
     packer = zlib.compressobj(1)
     row = b"\0" + b"\x80\x80\x80\xff" * width
-    data = b"".join([packer.compress(row) for _ in range(height)] + [packer.flush()])
-
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
-            chunk(b"IDAT", data) + chunk(b"IEND", b""))
+    return rgba_png(width, height, b"".join([packer.compress(row) for _ in range(height)] + [packer.flush()]))
 
 
 def black_bmp(width, height):
