@@ -127,7 +127,7 @@ EMSCRIPTEN_KEEPALIVE const unsigned char* EditorSkinPixels()
 // press starts a drag.
 EMSCRIPTEN_KEEPALIVE const char* EditorModelFacts()
 {
-    return Answer({{"minimiseKeyword", kMinimiseKeyword},
+    return Answer({{"minimiseKeyword", kMinimizeKeyword},
                    {"exitKeyword", kExitKeyword},
                    {"slots", kMaxHotspots},
                    {"noHotspot", kNoHotspot}});

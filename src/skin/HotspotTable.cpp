@@ -258,7 +258,7 @@ int FindHotspot(int32_t x, int32_t y)
 
 HotspotAction ClassifyAction(const char* name)
 {
-    if (std::strcmp(name, kMinimiseKeyword) == 0)
+    if (std::strcmp(name, kMinimizeKeyword) == 0)
         return HotspotAction::Minimize;
     if (std::strcmp(name, kExitKeyword) == 0)
         return HotspotAction::Exit;

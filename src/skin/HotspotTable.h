@@ -10,6 +10,8 @@ const int kActionNameSize = 240;
 const int kLineBufferSize = 250;
 const int kNoHotspot = -1;
 const char kHotspotFileName[] = "lum.ini";
+const char kMinimizeKeyword[] = "MIN";
+const char kExitKeyword[] = "EXIT";
 
 struct HotspotRect {
     int32_t left;
@@ -38,11 +40,6 @@ int LoadHotspotFile();
 
 // The first slot whose rectangle strictly contains (x, y), or kNoHotspot.
 int FindHotspot(int32_t x, int32_t y);
-
-// The names that make a hotspot minimise the window or end the program; any
-// other name is a file to play.
-const char kMinimiseKeyword[] = "MIN";
-const char kExitKeyword[] = "EXIT";
 
 HotspotAction ClassifyAction(const char* name);
 
