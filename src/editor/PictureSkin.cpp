@@ -7,6 +7,15 @@
 
 static const unsigned char kOpaqueAlpha = 128;
 
+static unsigned char NearKeyChannel(int channel)
+{
+    return static_cast<unsigned char>(channel ? channel - 1 : 0);
+}
+
+// Blue, green, red: one step off the key colour on each of its lit channels.
+static const unsigned char kNearKeyColour[3] = {NearKeyChannel(kKeyColour[0]), NearKeyChannel(kKeyColour[1]),
+                                                NearKeyChannel(kKeyColour[2])};
+
 static void PutLittleEndian(unsigned char* out, uint64_t value, int bytes)
 {
     for (int i = 0; i < bytes; i++)
@@ -31,12 +40,6 @@ static void WriteHeaders(unsigned char* out, int32_t width, int32_t height, uint
     PutLittleEndian(info + 28, 2835, 4);
 }
 
-void NearKeyColour(unsigned char colour[3])
-{
-    for (int i = 0; i < 3; i++)
-        colour[i] = kKeyColour[i] ? kKeyColour[i] - 1 : 0;
-}
-
 int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
                      std::vector<unsigned char>* file, uint64_t* keyColouredOpaque)
 {
@@ -50,8 +53,6 @@ int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
     file->assign(size_t(size), 0);
     WriteHeaders(file->data(), width, height, pixelBytes);
     *keyColouredOpaque = 0;
-    unsigned char nearKey[3];
-    NearKeyColour(nearKey);
     for (int32_t y = 0; y < height; y++) {
         // Bottom-up: the picture's top row is the file's last.
         unsigned char* row = file->data() + kFileHeaderSize + kInfoHeaderSize +
@@ -64,10 +65,15 @@ int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
             if (in[3] < kOpaqueAlpha) {
                 std::memcpy(row, kKeyColour, 3);
             } else if (std::memcmp(row, kKeyColour, 3) == 0) {
-                std::memcpy(row, nearKey, 3);
+                std::memcpy(row, kNearKeyColour, 3);
                 ++*keyColouredOpaque;
             }
         }
     }
     return 1;
+}
+
+void NearKeyColour(unsigned char colour[3])
+{
+    std::memcpy(colour, kNearKeyColour, 3);
 }
