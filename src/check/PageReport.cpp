@@ -1,6 +1,7 @@
 #include "CheckReport.h"
 #include "FolderAccess.h"
 #include "HotspotMap.h"
+#include "HotspotTable.h"
 #include "ReportWriters.h"
 #include "SkinImage.h"
 
