@@ -130,15 +130,16 @@ TEST_F(HostileSkinTest, RandomisedHeadersNeverReadOutsideTheFile)
         seed = seed * 1103515245u + 12345u;
         return (seed >> 8) % below;
     };
-    auto field = [&](uint32_t first, uint32_t count) { return next(16) ? first + next(count) : seed; };
+    auto field = [&](uint32_t first, uint32_t count, uint32_t far) { return next(16) ? first + next(count) : far; };
     int built = 0;
     const int rounds = 400;
     for (int round = 0; round < rounds; round++) {
         std::string file = base.substr(0, base.size() - next(2) * next(48));
-        SetField(file, kBiSize, field(34, 20), 4);
-        SetField(file, kBiWidth, field(-1, 8), 4);
-        SetField(file, kBiHeight, field(-1, 6), 4);
-        SetField(file, kBiClrUsed, field(0, 4), 4);
+        SetField(file, kBiSize, field(34, 20, seed), 4);
+        // A far width makes rows of 2^32 and a few bytes: a size kept in 32 bits wraps.
+        SetField(file, kBiWidth, field(-1, 8, 0x55555555u + next(8)), 4);
+        SetField(file, kBiHeight, field(-1, 6, seed), 4);
+        SetField(file, kBiClrUsed, field(0, 4, seed), 4);
         ResetSkinModel();
         LoadFailure failure;
         if (!BuildSkinFromBytes(BytesOf(file), file.size(), &failure))
