@@ -405,7 +405,7 @@ class CodePageTest(CheckerTest):
 class DemoSkinTest(CheckerTest):
     def test_the_demo_skin_is_clean(self):
         folder = os.path.join(self.root, "demo")
-        __import__("subprocess").run([sys.executable, DEMO_SCRIPT, folder], check=True, timeout=120)
+        subprocess.run([sys.executable, DEMO_SCRIPT, folder], check=True, timeout=120)
         status, report = check_json(CHECKER, folder)
         self.assertEqual((status, report["findings"], report["messages"]), (0, [], []))
         self.assertEqual([s["action"] for s in report["hotspots"]],
@@ -446,7 +446,7 @@ class UsageTest(CheckerTest):
 
     def test_default_folder_is_the_current_one(self):
         folder = self.folder("here", ["EXIT 1 1 20 20"])
-        done = __import__("subprocess").run([CHECKER], cwd=folder, capture_output=True, timeout=60)
+        done = subprocess.run([CHECKER], cwd=folder, capture_output=True, timeout=60)
         self.assertEqual(done.returncode, 0, done.stdout)
         self.assertIn(b"Findings: none", done.stdout)
 
