@@ -11,10 +11,9 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import lumdriver  # noqa: E402
-import skinfiles  # noqa: E402
-from skinfolders import check_json  # noqa: E402
+import lumdriver
+import skinfiles
+from skinfolders import check_json
 
 CHECKER = None
 WIDTH, HEIGHT = 101, 67
