@@ -1,6 +1,6 @@
 // Loading figures of the skin model beside the least work the same input
-// needs: BuildSkin against one fread of the skin file plus one memcpy of its
-// pixel bytes, LoadHotspotFile against one fread of the hotspot file. The
+// needs: BuildSkinFile against one fread of the skin file plus one memcpy of
+// its pixel bytes, ReadHotspotFile against one fread of the hotspot file. The
 // inputs are written to a temporary folder at start and removed at the end;
 // every file is read from the page cache, as at a program's second start.
 #include "DibWriter.h"
@@ -128,8 +128,9 @@ void BuildSkinFromFile(benchmark::State& state)
 {
     EnterFolder(state, SkinFolder(state.range(0), state.range(1)));
     for (auto _ : state) {
-        if (!BuildSkin()) {
-            state.SkipWithError("BuildSkin failed");
+        LoadFailure failure;
+        if (!BuildSkinFile(kSkinFileName, &failure)) {
+            state.SkipWithError("BuildSkinFile failed");
             break;
         }
         benchmark::DoNotOptimize(SkinImage.mask);
@@ -167,8 +168,9 @@ void LoadHotspotsFromFile(benchmark::State& state)
 {
     EnterFolder(state, HotspotFolder(state.range(0)));
     for (auto _ : state) {
-        if (!LoadHotspotFile()) {
-            state.SkipWithError("LoadHotspotFile failed");
+        LoadFailure failure;
+        if (!ReadHotspotFile(kHotspotFileName, &HotspotTable, nullptr, nullptr, &failure)) {
+            state.SkipWithError("ReadHotspotFile failed");
             break;
         }
         benchmark::DoNotOptimize(HotspotTable.count);

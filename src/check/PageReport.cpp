@@ -1,5 +1,6 @@
 #include "CheckReport.h"
 #include "FolderAccess.h"
+#include "HotspotTable.h"
 #include "ReportWriters.h"
 #include "SkinImage.h"
 
@@ -226,7 +227,7 @@ static std::string Board()
     return html + "</div>\n";
 }
 
-static std::string HotspotTable()
+static std::string SlotTable()
 {
     std::string html = "<h2>Hotspots</h2>\n<table><tr><th>slot</th><th>line</th><th>action</th><th>left</th>"
                        "<th>top</th><th>right</th><th>bottom</th><th>name</th></tr>\n";
@@ -245,9 +246,10 @@ static std::string Details()
 {
     std::string html =
         "<p class=\"legend\">Outlines: <span class=\"key sound\">sound</span> <span class=\"key minimise\">"
-        "minimise</span> <span class=\"key exit\">exit</span>; the tag gives the line in \"lum.ini\", marked "
+        "minimise</span> <span class=\"key exit\">exit</span>; the tag gives the line in \"" +
+        std::string(kHotspotFileName) + "\", marked "
         "! for an error, ? for a warning, i for a note. Hover over a hotspot for its details; a click on a sound "
-        "hotspot plays its file.</p>\n" + HotspotTable() + "<h2>Start-up messages</h2>\n";
+        "hotspot plays its file.</p>\n" + SlotTable() + "<h2>Start-up messages</h2>\n";
     if (CheckReport.messages.empty())
         html += "<p>None.</p>\n";
     for (const std::string& message : CheckReport.messages)
