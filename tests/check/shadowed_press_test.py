@@ -3,7 +3,7 @@ shadowed, a press on it in the real lum.exe under Wine does what the earlier
 hotspot does.
 
 Run as: shadowed_press_test.py PATH-TO-LUMCHECK, inside the test session
-(see tests/e2e/lumdriver.py); skips (77) without one.
+(see tests/support/lumdriver.py); skips (77) without one.
 """
 import os
 import shutil

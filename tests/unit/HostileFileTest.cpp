@@ -1,5 +1,5 @@
 // Skin files built to break a careless reader: each must end in a clean
-// rejection with its one reason (BuildSkin returns 0, so the program says "no
+// rejection with its one reason (the skin is not built, so the program says "no
 // valid Bitmap!"), never a read past the block or a giant allocation. The
 // sanitizer run of these tests is what proves "never".
 #include "SkinImage.h"
