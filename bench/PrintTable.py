@@ -80,12 +80,12 @@ def main():
     table = Table()
 
     for width, height in [(1920, 1080), (4096, 4096)]:
-        table.ratio_row("BuildSkin with its file read, %d x %d (native)" % (width, height),
+        table.ratio_row("BuildSkinFile with its file read, %d x %d (native)" % (width, height),
                         native["BuildSkinFromFile/%d/%d" % (width, height)] / 1e3,
                         native["ReadSkinBaseline/%d/%d" % (width, height)] / 1e3,
                         "ms", "<= 1.5x fread + memcpy", 1.5)
     for lines in [32, 100000]:
-        table.ratio_row("LoadHotspotFile, %d lines (native)" % lines,
+        table.ratio_row("ReadHotspotFile, %d lines (native)" % lines,
                         native["LoadHotspotsFromFile/%d" % lines],
                         native["ReadHotspotsBaseline/%d" % lines],
                         "us", "<= 4x one fread", 4.0)

@@ -1,8 +1,9 @@
 // Loading figures of the skin model beside the least work the same input
-// needs: BuildSkin against one fread of the skin file plus one memcpy of its
-// pixel bytes, LoadHotspotFile against one fread of the hotspot file. The
+// needs: BuildSkinFile against one fread of the skin file plus one memcpy of
+// its pixel bytes, ReadHotspotFile against one fread of the hotspot file. The
 // inputs are written to a temporary folder at start and removed at the end;
 // every file is read from the page cache, as at a program's second start.
+#include "DibWriter.h"
 #include "HotspotTable.h"
 #include "SkinImage.h"
 #include "Startup.h"
@@ -23,31 +24,14 @@ namespace {
 
 std::string inputFolder;
 
-const unsigned char kKeyPixel[3] = {255, 0, 255};
-
-void PutLittleEndian(std::string& out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 // A skin as a designer would draw one: an opaque ellipse with shaded content
 // on a magenta ground, so that about a fifth of the pixels are see-through and
 // rows switch between key colour and picture.
 std::string MakeSkinFile(int32_t width, int32_t height)
 {
     uint64_t rowBytes = SkinRowBytes(width);
-    std::string file = "BM";
-    uint32_t pixelBytes = static_cast<uint32_t>(rowBytes * height);
-    PutLittleEndian(file, 14 + 40 + pixelBytes, 4);
-    PutLittleEndian(file, 0, 4);
-    PutLittleEndian(file, 14 + 40, 4);
-    PutLittleEndian(file, 40, 4);
-    PutLittleEndian(file, static_cast<uint32_t>(width), 4);
-    PutLittleEndian(file, static_cast<uint32_t>(height), 4);
-    PutLittleEndian(file, 1, 2);
-    PutLittleEndian(file, 24, 2);
-    PutLittleEndian(file, 0, 24);
+    std::string file(kDibPixelOffset, '\0');
+    WriteDibHeaders(reinterpret_cast<unsigned char*>(&file[0]), width, height, rowBytes * height);
     std::string row(rowBytes, '\0');
     double cx = width / 2.0, cy = height / 2.0;
     for (int32_t y = 0; y < height; y++) {
@@ -55,7 +39,7 @@ std::string MakeSkinFile(int32_t width, int32_t height)
             double dx = (x - cx) / cx, dy = (y - cy) / cy;
             unsigned char* pixel = reinterpret_cast<unsigned char*>(&row[3 * x]);
             if (dx * dx + dy * dy > 1.0) {
-                std::memcpy(pixel, kKeyPixel, 3);
+                std::memcpy(pixel, kKeyColour, 3);
             } else {
                 pixel[0] = static_cast<unsigned char>(x * 7 + y);
                 pixel[1] = static_cast<unsigned char>(x ^ y);
@@ -144,8 +128,9 @@ void BuildSkinFromFile(benchmark::State& state)
 {
     EnterFolder(state, SkinFolder(state.range(0), state.range(1)));
     for (auto _ : state) {
-        if (!BuildSkin()) {
-            state.SkipWithError("BuildSkin failed");
+        LoadFailure failure;
+        if (!BuildSkinFile(kSkinFileName, &failure)) {
+            state.SkipWithError("BuildSkinFile failed");
             break;
         }
         benchmark::DoNotOptimize(SkinImage.mask);
@@ -159,7 +144,7 @@ void ReadSkinBaseline(benchmark::State& state)
 {
     EnterFolder(state, SkinFolder(state.range(0), state.range(1)));
     long fileBytes = FileBytes(kSkinFileName);
-    size_t pixelStart = kFileHeaderSize + kInfoHeaderSize;
+    size_t pixelStart = kDibPixelOffset;
     size_t pixelBytes = static_cast<size_t>(fileBytes) - pixelStart;
     for (auto _ : state) {
         FILE* in = std::fopen(kSkinFileName, "rb");
@@ -183,8 +168,9 @@ void LoadHotspotsFromFile(benchmark::State& state)
 {
     EnterFolder(state, HotspotFolder(state.range(0)));
     for (auto _ : state) {
-        if (!LoadHotspotFile()) {
-            state.SkipWithError("LoadHotspotFile failed");
+        LoadFailure failure;
+        if (!ReadHotspotFile(kHotspotFileName, &HotspotTable, nullptr, nullptr, &failure)) {
+            state.SkipWithError("ReadHotspotFile failed");
             break;
         }
         benchmark::DoNotOptimize(HotspotTable.count);

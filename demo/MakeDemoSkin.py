@@ -45,8 +45,8 @@ def draw():
     for y in range(HEIGHT):
         for x in range(WIDTH):
             if inside_rounded(x, y, 14):
-                pixels[y][x] = EDGE if not inside_rounded(x, y, 14) or not (
-                    2 <= x < WIDTH - 2 and 2 <= y < HEIGHT - 2) else PANEL
+                inner = 2 <= x < WIDTH - 2 and 2 <= y < HEIGHT - 2
+                pixels[y][x] = PANEL if inner else EDGE
             if (x - 101) ** 2 + y ** 2 <= 10 ** 2:
                 pixels[y][x] = KEY  # the notch at the top edge
     for number, ((left, top, right, bottom), colour, _, _) in enumerate(PADS, start=1):

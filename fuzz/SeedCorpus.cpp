@@ -1,6 +1,8 @@
 // Writes the seed corpora: usable skins and hotspot files of the shapes the
 // program meets, and the hostile ones it must refuse cleanly.
 // Usage: lum_fuzz_seeds <hotspot-folder> <skin-folder>
+#include "BitmapFile.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,45 +24,6 @@ void WriteSeed(const std::string& name, const std::string& bytes)
         std::exit(1);
     }
     seedCount++;
-}
-
-void PutLittleEndian(std::string& out, uint64_t value, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        out.push_back(i < 8 ? static_cast<char>((value >> (8 * i)) & 0xFF) : '\0');
-}
-
-struct Skin {
-    int32_t width = 1;
-    int32_t height = 1;
-    uint16_t bitCount = 24;
-    uint32_t headerSize = 40;
-    uint32_t clrUsed = 0;
-    uint32_t colorEntries = 0;
-    std::string pixels;
-};
-
-std::string SkinFile(const Skin& skin)
-{
-    std::string info;
-    PutLittleEndian(info, skin.headerSize, 4);
-    PutLittleEndian(info, static_cast<uint32_t>(skin.width), 4);
-    PutLittleEndian(info, static_cast<uint32_t>(skin.height), 4);
-    PutLittleEndian(info, 1, 2);
-    PutLittleEndian(info, skin.bitCount, 2);
-    PutLittleEndian(info, 0, 16);
-    PutLittleEndian(info, skin.clrUsed, 4);
-    PutLittleEndian(info, 0, 4);
-    if (skin.headerSize > 40 && skin.headerSize < 4096)
-        info.append(skin.headerSize - 40, '\0');
-    for (uint32_t i = 0; i < skin.colorEntries; i++)
-        PutLittleEndian(info, 0x00402010u * (i + 1), 4);
-    info += skin.pixels;
-    std::string file = "BM";
-    PutLittleEndian(file, 14 + info.size(), 4);
-    PutLittleEndian(file, 0, 4);
-    PutLittleEndian(file, 14 + 40 + 4 * uint64_t(skin.colorEntries), 4);
-    return file + info;
 }
 
 // A pixel array of bytesPerPixel-byte pixels, rows padded to 4 bytes, with
@@ -87,91 +50,92 @@ void WriteSkinSeeds()
 {
     for (int32_t width = 1; width <= 9; width++)
         for (int32_t height : {1, 2, 3}) {
-            Skin skin;
+            BitmapSpec skin;
             skin.width = width;
             skin.height = height;
             skin.pixels = Pixels(width, height, 3);
-            WriteSeed("skin-" + std::to_string(width) + "x" + std::to_string(height) + ".bmp", SkinFile(skin));
+            WriteSeed("skin-" + std::to_string(width) + "x" + std::to_string(height) + ".bmp", MakeBitmap(skin));
         }
-    Skin nearKey;
+    BitmapSpec nearKey;
     nearKey.width = 2;
     nearKey.pixels = std::string("\xFF\x01\xFF\xFF\x00\xFF\0\0", 8);
-    WriteSeed("near-key.bmp", SkinFile(nearKey));
+    WriteSeed("near-key.bmp", MakeBitmap(nearKey));
 
     for (uint32_t headerSize : {108u, 124u}) {
-        Skin large;
+        BitmapSpec large;
         large.width = 3;
         large.height = 2;
         large.headerSize = headerSize;
         large.pixels = Pixels(3, 2, 3);
-        WriteSeed("header-" + std::to_string(headerSize) + ".bmp", SkinFile(large));
+        WriteSeed("header-" + std::to_string(headerSize) + ".bmp", MakeBitmap(large));
     }
-    Skin table;
+    BitmapSpec table;
     table.width = 2;
     table.height = 2;
     table.clrUsed = 16;
     table.colorEntries = 16;
     table.pixels = Pixels(2, 2, 3);
-    WriteSeed("colour-table-24.bmp", SkinFile(table));
+    WriteSeed("colour-table-24.bmp", MakeBitmap(table));
 
-    Skin eight;
+    BitmapSpec eight;
     eight.width = 4;
     eight.height = 2;
     eight.bitCount = 8;
     eight.colorEntries = 256;
     eight.pixels = std::string(8, '\x05');
-    WriteSeed("eight-bit.bmp", SkinFile(eight));
-    Skin eightFew = eight;
+    WriteSeed("eight-bit.bmp", MakeBitmap(eight));
+    BitmapSpec eightFew = eight;
     eightFew.clrUsed = 2;
     eightFew.colorEntries = 2;
-    WriteSeed("eight-bit-two-colours.bmp", SkinFile(eightFew));
+    WriteSeed("eight-bit-two-colours.bmp", MakeBitmap(eightFew));
     for (uint16_t bits : {1, 4}) {
-        Skin low;
+        BitmapSpec low;
         low.bitCount = bits;
         low.colorEntries = bits == 1 ? 2 : 16;
         low.pixels = std::string(4, '\x0F');
-        WriteSeed("bits-" + std::to_string(bits) + ".bmp", SkinFile(low));
+        WriteSeed("bits-" + std::to_string(bits) + ".bmp", MakeBitmap(low));
     }
-    Skin wide;
+    BitmapSpec wide;
     wide.width = 3;
     wide.height = 2;
     wide.bitCount = 32;
     wide.pixels = Pixels(3, 2, 4);
-    WriteSeed("thirty-two-bit.bmp", SkinFile(wide));
+    WriteSeed("thirty-two-bit.bmp", MakeBitmap(wide));
 
-    Skin topDown;
+    BitmapSpec topDown;
     topDown.width = 2;
     topDown.height = -2;
     topDown.pixels = Pixels(2, 2, 3);
-    WriteSeed("top-down.bmp", SkinFile(topDown));
+    WriteSeed("top-down.bmp", MakeBitmap(topDown));
 
     // Hostile: sizes, tables and headers that point outside the file.
-    Skin hostile;
+    BitmapSpec hostile;
     hostile.pixels = std::string(16, '\0');
     hostile.width = 0x40000000;
-    WriteSeed("width-2-30.bmp", SkinFile(hostile));
+    WriteSeed("width-2-30.bmp", MakeBitmap(hostile));
     hostile.width = 4000;
     hostile.height = 4000;
-    WriteSeed("4000x4000-no-pixels.bmp", SkinFile(hostile));
+    WriteSeed("4000x4000-no-pixels.bmp", MakeBitmap(hostile));
     hostile.width = 0x7FFFFFFF;
     hostile.height = 0x7FFFFFFF;
-    WriteSeed("largest-size.bmp", SkinFile(hostile));
+    WriteSeed("largest-size.bmp", MakeBitmap(hostile));
     hostile.width = 1;
     hostile.height = 1;
     hostile.clrUsed = 0xFFFFFFFF;
-    WriteSeed("colours-ffffffff.bmp", SkinFile(hostile));
+    WriteSeed("colours-ffffffff.bmp", MakeBitmap(hostile));
     hostile.clrUsed = 0;
-    hostile.headerSize = 0xFFFFFFFF;
-    WriteSeed("header-ffffffff.bmp", SkinFile(hostile));
+    std::string header = MakeBitmap(hostile);
+    SetField(header, kBiSize, 0xFFFFFFFF, 4);
+    WriteSeed("header-ffffffff.bmp", header);
     hostile.headerSize = 12;
-    WriteSeed("core-header-size.bmp", SkinFile(hostile));
+    WriteSeed("core-header-size.bmp", MakeBitmap(hostile));
 
-    Skin shortPixels;
+    BitmapSpec shortPixels;
     shortPixels.width = 3;
     shortPixels.height = 2;
     shortPixels.pixels = std::string(23, '\0');
-    WriteSeed("pixels-one-short.bmp", SkinFile(shortPixels));
-    std::string good = SkinFile(table);
+    WriteSeed("pixels-one-short.bmp", MakeBitmap(shortPixels));
+    std::string good = MakeBitmap(table);
     WriteSeed("signature-only.bmp", "BM");
     WriteSeed("file-header-only.bmp", good.substr(0, 14));
     WriteSeed("info-header-short.bmp", good.substr(0, 14 + 39));

@@ -1,5 +1,5 @@
-// Arbitrary bytes as "lum.bmp": the reader and BuildSkin must either reject
-// the file with a reason or produce a skin whose pixel array and mask lie
+// Arbitrary bytes as "lum.bmp": the reader and BuildSkinFromBytes must either
+// reject the file with a reason or produce a skin whose pixel array and mask lie
 // inside what was allocated, with the reader's message exactly for files not
 // starting "BM", its see-through pixels counted, and the input itself left as
 // it was.

@@ -23,12 +23,10 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "editor"))
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "check"))
-from selenium.webdriver.common.keys import Keys  # noqa: E402
+from selenium.webdriver.common.keys import Keys
 
-from editorpage import EditorPage  # noqa: E402
-from skinfolders import wave  # noqa: E402
+from editorpage import EditorPage
+from skinfolders import wave
 
 EDITS = 41
 NODE_RUNS = 7

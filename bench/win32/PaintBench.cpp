@@ -131,7 +131,8 @@ void Measure(HWND window, double (*timeOne)(HWND, int), const char* name, const 
 
 int main()
 {
-    if (!BuildSkin()) {
+    LoadFailure failure;
+    if (!BuildSkinFile(kSkinFileName, &failure)) {
         std::printf("error: no usable lum.bmp in the current folder\n");
         return 1;
     }

@@ -35,11 +35,12 @@ import math
 import os
 import shutil
 import statistics
-import struct
 import subprocess
 import sys
 import time
 import wave
+
+import skinfiles
 
 WINDOW_LEFT, WINDOW_TOP = 50, 50
 START_UP_ROUNDS = 21
@@ -87,13 +88,11 @@ def write_skin(folder, width, height):
             red, green, blue = skin_colour(x, y)
             row[3 * x:3 * x + 3] = bytes((blue, green, red))
         rows.append(bytes(row))
-    pixels = b"".join(rows)
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    skin = skinfiles.bmp_file(width, height, b"".join(rows))
     with open(os.path.join(folder, "lum.bmp"), "wb") as out:
-        out.write(header + info + pixels)
+        out.write(skin)
     open(os.path.join(folder, "lum.ini"), "wb").close()
-    return 54 + len(pixels)
+    return len(skin)
 
 
 class Screen:

@@ -139,8 +139,8 @@ session_start() {
 # Whether a compositing manager holds the display's selection for it: the
 # end-to-end driver's own test.
 session_compositing() {
-  python3 -B -c 'import sys; sys.path.insert(0, sys.argv[1]); import lumdriver
-sys.exit(0 if lumdriver.compositing() else 1)' "$LUM_SESSION_LIB/../../tests/e2e"
+  PYTHONPATH="$LUM_SESSION_LIB/../../tests/support" python3 -B -c 'import sys, lumdriver
+sys.exit(0 if lumdriver.compositing() else 1)'
 }
 
 session_compositor_settled() {

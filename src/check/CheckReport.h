@@ -19,7 +19,7 @@ struct Finding {
 // What the skin file turned out to be; the fields past `readable` are known
 // only when the bitmap reader accepted the file.
 struct SkinSummary {
-    int loaded;             // BuildSkin succeeded
+    int loaded;             // the skin was built
     int readable;           // the reader took the file as a bitmap
     int32_t width;
     int32_t height;

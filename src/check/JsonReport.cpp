@@ -1,5 +1,6 @@
 #include "CheckReport.h"
 #include "ReportWriters.h"
+#include "SkinImage.h"
 
 #include <nlohmann/json.hpp>
 
@@ -9,7 +10,7 @@ using json = nlohmann::ordered_json;
 static json SkinJson()
 {
     const SkinSummary& skin = CheckReport.skin;
-    json out = {{"file", "lum.bmp"}, {"loaded", bool(skin.loaded)}, {"readable", bool(skin.readable)}};
+    json out = {{"file", kSkinFileName}, {"loaded", bool(skin.loaded)}, {"readable", bool(skin.readable)}};
     if (!skin.readable)
         return out;
     out["width"] = skin.width;

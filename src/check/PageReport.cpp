@@ -237,7 +237,8 @@ static std::string Details()
 {
     std::string html =
         "<p class=\"legend\">Outlines: <span class=\"key sound\">sound</span> <span class=\"key minimise\">"
-        "minimise</span> <span class=\"key exit\">exit</span>; the tag gives the line in \"lum.ini\", marked "
+        "minimise</span> <span class=\"key exit\">exit</span>; the tag gives the line in \"" +
+        std::string(kHotspotFileName) + "\", marked "
         "! for an error, ? for a warning, i for a note. Hover over a hotspot for its details; a click on a sound "
         "hotspot plays its file.</p>\n" + SlotTable() + "<h2>Start-up messages</h2>\n";
     if (CheckReport.messages.empty())

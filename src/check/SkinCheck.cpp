@@ -37,6 +37,7 @@ static std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
+// What the folder holds where a file could not be opened, when that says why.
 static const char* EntryProblem(const char* name)
 {
     switch (KindOfEntry(name)) {
@@ -45,31 +46,16 @@ static const char* EntryProblem(const char* name)
     case EntryKind::Other: return "it is not a plain file (a device, pipe or broken link)";
     case EntryKind::File: break;
     }
-    return "it cannot be opened for reading";
+    return nullptr;
 }
 
 // The reason in words, for a person; the reason's own word follows it.
 static std::string FailureText(LoadFailure failure, const char* fileName)
 {
-    const BITMAPINFOHEADER* header = SkinImage.image ? SkinImage.image->infoHeader() : nullptr;
-    switch (failure) {
-    case LoadFailure::CannotOpen: return EntryProblem(fileName);
-    case LoadFailure::CannotRead: return "the system reported an error reading it";
-    case LoadFailure::NotBitmap: return "it does not start with \"BM\", so it is not a bitmap file";
-    case LoadFailure::TooShortForHeaders: return "it is too short for its headers";
-    case LoadFailure::ColourTableOutsideFile:
-        return "it is too short for its colour table";
-    case LoadFailure::PixelsOutsideFile: return "the file is too short for the pixels its header describes";
-    case LoadFailure::Not24Bit: return "it has " + std::to_string(header->biBitCount) + " bits per pixel, not 24";
-    case LoadFailure::TopDown: return "it is stored top-down (negative height), which is not accepted";
-    case LoadFailure::ZeroSize: return "its width or height is not positive";
-    case LoadFailure::Compressed:
-        return "its pixels are marked compressed (biCompression " + std::to_string(header->biCompression) +
-               "), which the system does not draw for a 24-bit picture";
-    case LoadFailure::NoMemory: return "there was no memory for it";
-    case LoadFailure::None: break;
-    }
-    return std::string();
+    const char* entry = failure == LoadFailure::CannotOpen ? EntryProblem(fileName) : nullptr;
+    if (entry)
+        return entry;
+    return LoadFailureText(failure, SkinImage.image ? SkinImage.image->infoHeader() : nullptr);
 }
 
 static std::string BecauseOf(LoadFailure failure, const char* fileName)
@@ -98,12 +84,12 @@ static void ExplainSkinFailure()
 {
     std::string reason = "\"" + std::string(kSkinFileName) + "\" is unusable, " +
                          BecauseOf(Startup.skinFailure, kSkinFileName);
-    if (Startup.messagesShown == Startup.hotspotMessages)
+    if (Messages.shown == Startup.hotspotMessages)
         AddLoadFailure("The skin fails as well, but its messages are not seen since the window is already gone: " +
                            reason,
                        LoadFailureWord(Startup.skinFailure));
     else
-        AddLoadFailure("The program shows " + ShownTexts(Startup.hotspotMessages, Startup.messagesShown) +
+        AddLoadFailure("The program shows " + ShownTexts(Startup.hotspotMessages, Messages.shown) +
                            " and closes: " + reason,
                        LoadFailureWord(Startup.skinFailure));
 }
@@ -247,17 +233,15 @@ static int CheckReach(int slot, const HotspotReach& reach)
 static int CheckKeywordCase(int slot)
 {
     const SlotRow& row = CheckReport.slots[size_t(slot)];
-    std::string word = row.name;
-    while (!word.empty() && word.back() == '\r')
-        word.pop_back();
-    for (char& c : word)
-        c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
-    if (word != "MIN" && word != "EXIT")
+    const char* name = HotspotTable.slots[slot].name;
+    const char* keyword = KeywordLookalike(name);
+    if (!keyword)
         return 0;
-    const char* how = word.size() != row.name.size() ? " ends in a carriage return" : " is not written in capitals";
+    const char* how =
+        std::strlen(keyword) != std::strlen(name) ? " ends in a carriage return" : " is not written in capitals";
     AddFinding(row.line, FindingLevel::Warning, "keyword-case",
                "The name " + Quoted(Printable(row.name)) + how + ", so it is not the keyword " +
-                   word + ": a press plays a sound file of that name instead.",
+                   keyword + ": a press plays a sound file of that name instead.",
                slot);
     return 1;
 }
@@ -272,10 +256,10 @@ static void CheckSlot(int slot, const HotspotPiece& piece, const HotspotReach* r
                    slot);
         return;
     }
-    if (piece.nameLength >= kActionNameSize)
+    if (piece.nameLength > kNameCharacters)
         AddFinding(row.line, FindingLevel::Warning, "name-cut",
                    "The name is " + std::to_string(piece.nameLength) +
-                       " characters long; only its first 239 are kept.",
+                       " characters long; only its first " + std::to_string(kNameCharacters) + " are kept.",
                    slot);
     if (IsEmptyBox(HotspotInterior(HotspotTable.slots[slot].rect))) {
         AddFinding(row.line, FindingLevel::Error, "empty-rect",
@@ -314,7 +298,8 @@ static void CheckSplitLines(const std::vector<HotspotPiece>& pieces)
                     Quoted(Printable(CheckReport.slots[i].name)) + " with the rectangle " +
                     RectText(CheckReport.slots[i]);
         AddFinding(pieces[i].line, FindingLevel::Warning, "split-line",
-                   "The line is longer than 248 characters; what follows its first " +
+                   "The line is longer than " + std::to_string(kLineCharacters - 1) +
+                       " characters; what follows its first " +
                        std::to_string(CharactersBefore(pieces, i)) + " characters " + holds + ".",
                    pieces[i].slot);
     }
@@ -329,7 +314,7 @@ static void CheckBeyondLimit(const std::vector<HotspotPiece>& pieces)
     if (lines.empty())
         return;
     AddFinding(lines.front(), FindingLevel::Error, "beyond-slot-limit",
-               "The table holds 32 slots, so " + LineList(lines) + " (" +
+               "The table holds " + std::to_string(kMaxHotspots) + " slots, so " + LineList(lines) + " (" +
                    std::to_string(lines.size()) + " in all) " + (lines.size() == 1 ? "is" : "are") +
                    " read but never used.");
 }

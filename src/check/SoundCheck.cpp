@@ -147,7 +147,7 @@ static void CheckNameIsNotUtf8(int slot)
         return;
     AddFinding(row.line, FindingLevel::Warning, "sound-name-utf8",
                "The name is UTF-8 text (" + Quoted(bytes) + "), but the system reads it in " + PageName() +
-                   " as " + Quoted(row.name) + " and looks for a file of that name; write lum.ini in " +
+                   " as " + Quoted(row.name) + " and looks for a file of that name; write " + kHotspotFileName + " in " +
                    PageName() + " instead.",
                slot);
 }

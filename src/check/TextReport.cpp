@@ -1,5 +1,7 @@
 #include "CheckReport.h"
+#include "HotspotTable.h"
 #include "ReportWriters.h"
+#include "SkinImage.h"
 
 #include <cstdio>
 #include <string>
@@ -37,23 +39,23 @@ static void AppendSkin(std::string* text)
 {
     const SkinSummary& skin = CheckReport.skin;
     if (!skin.readable) {
-        *text += "Skin \"lum.bmp\": not readable as a bitmap\n";
+        AppendLine(text, "Skin \"%s\": not readable as a bitmap", kSkinFileName);
         return;
     }
     uint64_t pixels = uint64_t(skin.width < 0 ? 0 : skin.width) * uint64_t(skin.height < 0 ? 0 : skin.height);
-    AppendLine(text, "Skin \"lum.bmp\": %d x %d pixels, %u bits per pixel, %u-byte header, %u colour-table entries, %s",
-               skin.width, skin.height, unsigned(skin.bitsPerPixel), skin.headerSize, skin.colorEntries,
+    AppendLine(text, "Skin \"%s\": %d x %d pixels, %u bits per pixel, %u-byte header, %u colour-table entries, %s",
+               kSkinFileName, skin.width, skin.height, unsigned(skin.bitsPerPixel), skin.headerSize, skin.colorEntries,
                skin.loaded ? (ShareText(skin.seeThroughPixels, pixels) + " see-through").c_str() : "not usable");
 }
 
 static void AppendTable(std::string* text)
 {
     if (!CheckReport.hotspotFileLoaded) {
-        *text += "Hotspots: none, \"lum.ini\" was not read\n";
+        AppendLine(text, "Hotspots: none, \"%s\" was not read", kHotspotFileName);
         return;
     }
-    AppendLine(text, "Hotspots from \"lum.ini\": %d slots, names read in code page %d", int(CheckReport.slots.size()),
-               int(CheckReport.codePage));
+    AppendLine(text, "Hotspots from \"%s\": %d slots, names read in code page %d", kHotspotFileName,
+               int(CheckReport.slots.size()), int(CheckReport.codePage));
     if (CheckReport.slots.empty())
         return;
     AppendLine(text, "  %4s %5s  %-8s %11s %11s %11s %11s  %s", "slot", "line", "action", "left", "top",

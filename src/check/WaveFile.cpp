@@ -140,7 +140,6 @@ static int WalkChunks(const WaveScan& scan, WaveFormat* format, std::string* pro
                            std::to_string(scan.fileLength - body) + " follow it in the file";
                 return 0;
             }
-            format->dataBytes = size;
             haveData = 1;
         }
         position = body + size + (size & 1);

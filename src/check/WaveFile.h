@@ -9,7 +9,6 @@ struct WaveFormat {
     uint16_t channels;
     uint32_t sampleRate;
     uint16_t bitsPerSample;
-    uint64_t dataBytes;
 };
 
 // Reads a sound file's RIFF structure: 1 and its format, or 0 with a plain

@@ -1,7 +1,6 @@
 #include "PictureSkin.h"
 
-#include "DibImage.h"
-#include "SkinImage.h"
+#include "DibWriter.h"
 
 #include <cstring>
 
@@ -16,30 +15,6 @@ static unsigned char NearKeyChannel(int channel)
 static const unsigned char kNearKeyColour[3] = {NearKeyChannel(kKeyColour[0]), NearKeyChannel(kKeyColour[1]),
                                                 NearKeyChannel(kKeyColour[2])};
 
-static void PutLittleEndian(unsigned char* out, uint64_t value, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        out[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-static void WriteHeaders(unsigned char* out, int32_t width, int32_t height, uint64_t pixelBytes)
-{
-    uint64_t offset = kFileHeaderSize + kInfoHeaderSize;
-    out[0] = 'B';
-    out[1] = 'M';
-    PutLittleEndian(out + 2, offset + pixelBytes, 4);
-    PutLittleEndian(out + 10, offset, 4);
-    unsigned char* info = out + kFileHeaderSize;
-    PutLittleEndian(info, kInfoHeaderSize, 4);
-    PutLittleEndian(info + 4, uint32_t(width), 4);
-    PutLittleEndian(info + 8, uint32_t(height), 4);
-    PutLittleEndian(info + 12, 1, 2);   // planes
-    PutLittleEndian(info + 14, 24, 2);  // bits per pixel; compression stays 0, BI_RGB
-    PutLittleEndian(info + 20, pixelBytes, 4);
-    PutLittleEndian(info + 24, 2835, 4);  // 72 dots per inch, both ways
-    PutLittleEndian(info + 28, 2835, 4);
-}
-
 int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
                      std::vector<unsigned char>* file, uint64_t* keyColouredOpaque)
 {
@@ -47,16 +22,15 @@ int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
         return 0;
     uint64_t rowBytes = SkinRowBytes(width);
     uint64_t pixelBytes = rowBytes * uint64_t(height);
-    uint64_t size = kFileHeaderSize + kInfoHeaderSize + pixelBytes;
+    uint64_t size = kDibPixelOffset + pixelBytes;
     if (size > UINT32_MAX)
         return 0;
     file->assign(size_t(size), 0);
-    WriteHeaders(file->data(), width, height, pixelBytes);
+    WriteDibHeaders(file->data(), width, height, pixelBytes);
     *keyColouredOpaque = 0;
     for (int32_t y = 0; y < height; y++) {
         // Bottom-up: the picture's top row is the file's last.
-        unsigned char* row = file->data() + kFileHeaderSize + kInfoHeaderSize +
-                             uint64_t(height - 1 - y) * rowBytes;
+        unsigned char* row = file->data() + kDibPixelOffset + uint64_t(height - 1 - y) * rowBytes;
         const unsigned char* in = rgba + uint64_t(y) * uint64_t(width) * 4;
         for (int32_t x = 0; x < width; x++, in += 4, row += 3) {
             row[0] = in[2];

@@ -2,7 +2,7 @@
 
 #include "FileReader.h"
 #include "LockedBlock.h"
-#include "Startup.h"
+#include "Messages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,11 +19,10 @@ DibImage::DibImage(const char* name)
     Finish(ReadFromFile());
 }
 
-DibImage::DibImage(const char* name, const unsigned char* fileBytes, uint64_t size)
+DibImage::DibImage(const unsigned char* fileBytes, uint64_t size)
     : colorTable(nullptr), pixels(nullptr), valid(0), header(nullptr), block(nullptr),
       blockBytes(0), failure(LoadFailure::None)
 {
-    CopyName(name);
     Finish(ReadFromBytes(fileBytes, size));
 }
 
@@ -141,6 +140,10 @@ LoadFailure DibImage::LocateTables()
     if (blockBytes < kInfoHeaderSize)
         return LoadFailure::TooShortForHeaders;
     header = reinterpret_cast<BITMAPINFOHEADER*>(block);
+    // A biSize below 40 is taken as the file says: the pixels then overlap the
+    // info header, and blackening key-colour pixels rewrites header bytes in
+    // memory. That is safe, since blackening only clears bits: the width and
+    // height in the header can only shrink below what was checked, never grow.
     uint64_t tableStart = header->biSize;
     if (tableStart > blockBytes)
         return LoadFailure::TooShortForHeaders;

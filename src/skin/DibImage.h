@@ -20,7 +20,7 @@ const uint32_t kInfoHeaderSize = 40;
 class DibImage : public CObject {
 public:
     explicit DibImage(const char* name);
-    DibImage(const char* name, const unsigned char* fileBytes, uint64_t size);
+    DibImage(const unsigned char* fileBytes, uint64_t size);
     ~DibImage() override;
 
     int isValid() const { return valid; }

@@ -52,7 +52,7 @@ static void EndPiece(HotspotTextReader* reader, int atNewline, uint64_t end)
 static void AddCharacter(HotspotTextReader* reader, char c, uint64_t end)
 {
     reader->line[reader->length++] = c;
-    if (reader->length == kLineBufferSize - 1)
+    if (reader->length == kLineCharacters)
         EndPiece(reader, 0, end);
 }
 
@@ -65,14 +65,14 @@ static int IsPlainByte(unsigned char byte)
 // as the buffer has room for: most of a file is such runs.
 static uint64_t TakePlainRun(HotspotTextReader* reader, const unsigned char* bytes, uint64_t count)
 {
-    uint64_t room = uint64_t(kLineBufferSize - 1 - reader->length);
+    uint64_t room = uint64_t(kLineCharacters - reader->length);
     uint64_t run = 0;
     while (run < count && run < room && IsPlainByte(bytes[run]))
         run++;
     std::memcpy(reader->line + reader->length, bytes, run);
     reader->length += int32_t(run);
     reader->taken += run;
-    if (reader->length == kLineBufferSize - 1)
+    if (reader->length == kLineCharacters)
         EndPiece(reader, 0, reader->taken);
     return run;
 }
@@ -154,12 +154,6 @@ int ReadHotspotFile(const char* path, HotspotTableRecord* table, HotspotPieceObs
     return 1;
 }
 
-int LoadHotspotFile()
-{
-    LoadFailure failure;
-    return ReadHotspotFile(kHotspotFileName, &HotspotTable, nullptr, nullptr, &failure);
-}
-
 static int IsConversionSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -232,7 +226,7 @@ int ParseHotspotLine(const char* line, Hotspot* slot)
         return 0;
     int nameLength = static_cast<int>(length);
     // A read line can hold a longer first field than the name has room for.
-    size_t kept = length < kActionNameSize ? length : kActionNameSize - 1;
+    size_t kept = length <= kNameCharacters ? length : kNameCharacters;
     std::memcpy(slot->name, start, kept);
     slot->name[kept] = '\0';
     for (int32_t* coordinate : coordinates) {
@@ -263,6 +257,33 @@ HotspotAction ClassifyAction(const char* name)
     if (std::strcmp(name, kExitKeyword) == 0)
         return HotspotAction::Exit;
     return HotspotAction::PlayFile;
+}
+
+static char AsciiCapital(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+// The first length characters of name are keyword, in any capitals.
+static int SameButForCapitals(const char* name, size_t length, const char* keyword)
+{
+    if (std::strlen(keyword) != length)
+        return 0;
+    for (size_t i = 0; i < length; i++)
+        if (AsciiCapital(name[i]) != keyword[i])
+            return 0;
+    return 1;
+}
+
+const char* KeywordLookalike(const char* name)
+{
+    size_t length = std::strlen(name);
+    while (length > 0 && name[length - 1] == '\r')
+        length--;
+    for (const char* keyword : {kMinimizeKeyword, kExitKeyword})
+        if (SameButForCapitals(name, length, keyword))
+            return keyword;
+    return nullptr;
 }
 
 static int IsSlash(char c)

@@ -8,6 +8,10 @@
 const int kMaxHotspots = 32;
 const int kActionNameSize = 240;
 const int kLineBufferSize = 250;
+// The most characters a slot keeps of a name, and that one slot's text takes
+// of a line: a longer line is cut after them and goes on in the next slot.
+const int kNameCharacters = kActionNameSize - 1;
+const int kLineCharacters = kLineBufferSize - 1;
 const int kNoHotspot = -1;
 const char kHotspotFileName[] = "lum.ini";
 const char kMinimizeKeyword[] = "MIN";
@@ -34,14 +38,15 @@ extern HotspotTableRecord HotspotTable;
 
 enum class HotspotAction { Minimize, Exit, PlayFile };
 
-// Fills HotspotTable from "lum.ini" in the current directory: 1, or 0 when
-// the file cannot be opened. Nothing in the file's contents is an error.
-int LoadHotspotFile();
-
 // The first slot whose rectangle strictly contains (x, y), or kNoHotspot.
 int FindHotspot(int32_t x, int32_t y);
 
 HotspotAction ClassifyAction(const char* name);
+
+// The keyword that a name is but for its capitals and any carriage returns at
+// its end ("Exit", "MIN\r"), or nullptr when it is no such name. The program
+// plays a sound file of such a name; only the keyword itself acts as one.
+const char* KeywordLookalike(const char* name);
 
 // 1 when opening the sound file of that name would reach another machine,
 // which would tell it the user's login: any name that starts with two slashes
@@ -101,7 +106,8 @@ void ReadHotspotText(const unsigned char* bytes, uint64_t size, HotspotTableReco
                      HotspotPieceObserver observer, void* context);
 
 // The hotspot file at path, read into table: 1, or 0 with *failure set when
-// it cannot be opened (the table then stays empty).
+// it cannot be opened (the table then stays empty). Nothing in the file's
+// contents is an error.
 int ReadHotspotFile(const char* path, HotspotTableRecord* table, HotspotPieceObserver observer,
                     void* context, LoadFailure* failure);
 

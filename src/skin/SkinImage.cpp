@@ -10,8 +10,6 @@
 
 SkinImageRecord SkinImage;
 
-static const uint16_t kSkinBitCount = 24;
-
 uint64_t SkinRowBytes(int32_t width)
 {
     uint64_t pixelBytes = 3 * static_cast<uint64_t>(width);
@@ -182,12 +180,6 @@ int BuildSkinFile(const char* path, LoadFailure* failure)
 
 int BuildSkinFromBytes(const unsigned char* bytes, uint64_t size, LoadFailure* failure)
 {
-    SkinImage.image = new (std::nothrow) DibImage(kSkinFileName, bytes, size);
+    SkinImage.image = new (std::nothrow) DibImage(bytes, size);
     return Built(BuildSkinFrom(SkinImage.image), failure);
-}
-
-int BuildSkin()
-{
-    LoadFailure failure;
-    return BuildSkinFile(kSkinFileName, &failure);
 }

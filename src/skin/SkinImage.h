@@ -20,12 +20,9 @@ struct SkinImageRecord {
 
 extern SkinImageRecord SkinImage;
 
-// Reads "lum.bmp" from the current directory, blackens its magenta pixels and
-// builds the mask that is white exactly there: 1, or 0 when the skin is
+// Reads the bitmap file at path, blackens its magenta pixels and builds the
+// mask that is white exactly there: 1, or 0 with the reason when the skin is
 // unusable (not a readable 24-bit bottom-up bitmap, or too short for its size).
-int BuildSkin();
-
-// The same from the bitmap file at path: 1, or 0 with the reason.
 int BuildSkinFile(const char* path, LoadFailure* failure);
 
 // The same from a bitmap file's bytes held in memory, which stay unchanged.

@@ -1,24 +1,15 @@
 #include "Startup.h"
 
 #include "LockedBlock.h"
-#include "ShowMessage.h"
 #include "SkinImage.h"
 
 StartupRecord Startup;
 
-void TellUser(const char* text)
-{
-    if (Startup.ending)
-        return;
-    ShowMessage(text);
-    Startup.messagesShown++;
-}
-
 static void FailStartup(const char* text, EndProgramCall endProgram)
 {
     TellUser(text);
-    if (!Startup.ending) {
-        Startup.ending = 1;
+    if (!Messages.ending) {
+        Messages.ending = 1;
         endProgram();
     }
 }
@@ -29,7 +20,7 @@ int RunStartup(EndProgramCall endProgram, HotspotPieceObserver observer, void* c
                                        &Startup.hotspotFailure);
     if (!hotspotsRead)
         FailStartup(kNoIniText, endProgram);
-    Startup.hotspotMessages = Startup.messagesShown;
+    Startup.hotspotMessages = Messages.shown;
     int skinBuilt = BuildSkinFile(kSkinFileName, &Startup.skinFailure);
     if (!skinBuilt)
         FailStartup(kNoBitmapText, endProgram);
@@ -43,4 +34,5 @@ void ResetSkinModel()
     SkinImage = SkinImageRecord();
     HotspotTable = HotspotTableRecord();
     Startup = StartupRecord();
+    Messages = MessagesRecord();
 }

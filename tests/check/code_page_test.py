@@ -6,7 +6,7 @@ lumcheck (native, under node, and the Windows build under Wine in the same
 locale) must say of each line that it plays exactly when it did.
 
 Run as: code_page_test.py NATIVE-LUMCHECK LUMCHECK-JS WINDOWS-LUMCHECK-EXE,
-inside the test session (see tests/e2e/lumdriver.py); skips (77) without one.
+inside the test session (see tests/support/lumdriver.py); skips (77) without one.
 """
 import json
 import os
@@ -16,11 +16,10 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import lumdriver  # noqa: E402
-import skinfiles  # noqa: E402
-from findings_test import CODE_PAGE_FOLDERS, CODE_PAGE_PLAYED, make_code_page_folder, played_lines  # noqa: E402
-from wine_report_test import windows_path  # noqa: E402
+import lumdriver
+import skinfiles
+from lumdriver import windows_path
+from skinfolders import CODE_PAGE_FOLDERS, CODE_PAGE_PLAYED, make_code_page_folder, played_lines
 
 NATIVE = NODE = WINDOWS = None
 TONE, HEARD = 440, 3000

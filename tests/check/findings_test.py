@@ -4,41 +4,22 @@ Run as: findings_test.py PATH-TO-LUMCHECK PATH-TO-DEMO-SKIN-SCRIPT
 """
 import json
 import os
+import re
 import resource
 import signal
-import struct
 import subprocess
 import sys
 import tempfile
 import unittest
 
-from skinfolders import (KEY, bitmap, check_json, kinds_by_line, make_folder, plain_skin, run_check,
-                         wave, write)
+from skinfiles import bmp_file
+from skinfolders import (CODE_PAGE_PLAYED, GOOD_WAVE, bitmap, check_json, kinds_by_line,
+                         make_code_page_folder, make_every_kind_folder, make_folder, plain_skin, played_lines,
+                         run_check, wave, write)
 
 CHECKER = None
 DEMO_SCRIPT = None
-GOOD_WAVE = wave()
-MP3_BYTES = b"ID3\x03\x00\x00\x00\x00\x00\x10" + b"\xff\xfb\x90\x64" + bytes(200)
-
-# One case of every kind that belongs to a hotspot line, each on a known line.
-EVERY_KIND_LINES = [
-    "ding.wav 10 10 40 30",             # 1 fine
-    "ding.wav 15 15 35 25",             # 2 shadowed by line 1
-    "ding.wav 30 5 50 20",              # 3 partly shadowed by lines 1 and 2
-    "",                                 # 4 empty line
-    "MIN 0 0 50",                       # 5 empty rectangle
-    "EXIT 200 200 300 300",             # 6 outside the 100 x 60 picture
-    "ding.wav 90 0 120 20",             # 7 partly outside
-    "ding.wav 82 42 98 58",             # 8 over the magenta corner
-    "min 50 30 60 40",                  # 9 keyword in the wrong case
-    "gone.wav 60 30 70 40",             # 10 missing sound
-    "mp3.wav 50 40 60 50",              # 11 an MP3 named .wav
-    "\\\\server\\share\\x.wav 60 40 70 50",  # 12 network path
-    "../outside.wav 70 30 80 40",       # 13 leaves the folder
-    "odd.wav 0 40 10 50",               # 14 a codec Windows may lack
-    "a" * 240 + " 1 2 3 4",             # 15 name cut (and so missing)
-    ("ding.wav 20 35 30 45" + " " * 240)[:256] + "tail",  # 16 split line
-]
+# What the checker finds in the folder of every kind, line by line.
 EVERY_KIND_FINDINGS = [
     (0, "info", "no-exit"),
     (2, "error", "shadowed"),
@@ -59,17 +40,6 @@ EVERY_KIND_FINDINGS = [
     (16, "error", "empty-rect"),
     (16, "warning", "split-line"),
 ]
-
-
-def make_every_kind_folder(root):
-    folder = os.path.join(root, "skin")
-    make_folder(folder, EVERY_KIND_LINES, files={
-        "ding.wav": GOOD_WAVE,
-        "mp3.wav": MP3_BYTES,
-        "odd.wav": wave(tag=0x55, bits=0),
-    })
-    write(root, "outside.wav", GOOD_WAVE)
-    return folder
 
 
 def folder_snapshot(folder):
@@ -116,8 +86,9 @@ class EveryKindTest(CheckerTest):
         for finding in report["findings"]:
             self.assertIn(f"line {finding['line']}", text)
             self.assertIn(f"{finding['kind']}: {finding['message']}", text)
-        for spot in report["hotspots"]:
-            self.assertIn(spot["action"], text)
+        # Each table row: slot, line and action, then the rectangle and the name.
+        rows = [line.split()[:3] for line in text.splitlines() if re.match(r" +\d+ +\d+  \S", line)]
+        self.assertEqual(rows, [[str(s["slot"]), str(s["line"]), s["action"]] for s in report["hotspots"]])
         self.assertIn("Skin \"lum.bmp\": 100 x 60 pixels, 24 bits per pixel, 40-byte header, "
                       "0 colour-table entries, 6.7% see-through", text)
         self.assertEqual(report["skin"]["seeThroughPixels"], 400)
@@ -192,8 +163,7 @@ class PageFileTest(CheckerTest):
 def grey_skin(width, height):
     """A plain bitmap, made without a pixel loop: large ones are cheap."""
     row = bytes([90]) * (3 * width) + bytes(-3 * width % 4)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(row) * height, 2835, 2835, 0, 0)
-    return struct.pack("<2sIHHI", b"BM", 54 + len(row) * height, 0, 0, 54) + info + row * height
+    return bmp_file(width, height, row * height)
 
 
 class PreviewLimitTest(CheckerTest):
@@ -363,7 +333,6 @@ class SoundFileTest(CheckerTest):
         files = {"Sub/Ding.WAV": GOOD_WAVE, "sub\\ding.wav": None, "sub/./DING.wav": None,
                  "C:\\sounds\\x.wav": None, "//server/x.wav": None, "sub/../../gone.wav": None,
                  "\\??\\UNC\\server\\x.wav": None, "/??/UNC/server/x.wav": None}
-        files = {k: v for k, v in files.items()}
         lines = list(files)
         folder = self.folder("paths", [f"{n} {4 * i} 0 {4 * i + 3} 3" for i, n in enumerate(lines)] +
                              ["EXIT 0 10 20 30"], files={"Sub/Ding.WAV": GOOD_WAVE})
@@ -385,38 +354,6 @@ class SoundFileTest(CheckerTest):
         self.assertIn("not looked for", notes[3])
         _, text, _ = run_check(CHECKER, folder)
         self.assertIn("differ in case", text)
-
-
-# Names in Windows ANSI code pages, each line with what lum.exe did with it
-# under Wine in a system of that code page (tests/check/code_page_test.py
-# presses them): the file names on disk are UTF-8.
-CODE_PAGE_FOLDERS = {
-    1252: ([b"caf\xe9.wav 10 10 40 30",         # plays caf\u00e9.wav
-            b"caf\xc3\xa9.wav 50 10 90 30",      # UTF-8: looks for caf\u00c3\u00a9.wav, plays nothing
-            b"\x81.wav 10 40 40 60",            # a byte the page leaves out: plays \u0081.wav
-            b"\xc0\xc1.wav 50 40 90 60"],        # looks for \u00c0\u00c1.wav, plays nothing
-           ["caf\u00e9.wav", "\u0081.wav", "\u0410\u0411.wav"]),
-    1251: ([b"\xc0\xc1.wav 10 10 40 30",         # plays \u0410\u0411.wav
-            b"caf\xe9.wav 50 10 90 30",          # looks for caf\u0439.wav, plays nothing
-            b"\x98.wav 10 40 40 60"],           # plays \u0098.wav
-           ["\u0410\u0411.wav", "caf\u00e9.wav", "\u0098.wav"]),
-}
-# Per code page, the lines whose sound lum.exe played.
-CODE_PAGE_PLAYED = {1252: [1, 3], 1251: [1, 3]}
-
-
-def make_code_page_folder(root, code_page):
-    lines, files = CODE_PAGE_FOLDERS[code_page]
-    folder = os.path.join(root, "cp%d" % code_page)
-    make_folder(folder, None, files={name: GOOD_WAVE for name in files})
-    write(folder, "lum.ini", b"".join(line + b"\n" for line in lines) + b"EXIT 0 0 5 5\n")
-    return folder
-
-
-def played_lines(report):
-    """The sound lines that the checker says a press plays."""
-    blocked = {f["line"] for f in report["findings"] if f["level"] == "error"}
-    return [h["line"] for h in report["hotspots"] if h["action"] == "sound" and h["line"] not in blocked]
 
 
 class CodePageTest(CheckerTest):
@@ -468,7 +405,7 @@ class CodePageTest(CheckerTest):
 class DemoSkinTest(CheckerTest):
     def test_the_demo_skin_is_clean(self):
         folder = os.path.join(self.root, "demo")
-        __import__("subprocess").run([sys.executable, DEMO_SCRIPT, folder], check=True, timeout=120)
+        subprocess.run([sys.executable, DEMO_SCRIPT, folder], check=True, timeout=120)
         status, report = check_json(CHECKER, folder)
         self.assertEqual((status, report["findings"], report["messages"]), (0, [], []))
         self.assertEqual([s["action"] for s in report["hotspots"]],
@@ -509,7 +446,7 @@ class UsageTest(CheckerTest):
 
     def test_default_folder_is_the_current_one(self):
         folder = self.folder("here", ["EXIT 1 1 20 20"])
-        done = __import__("subprocess").run([CHECKER], cwd=folder, capture_output=True, timeout=60)
+        done = subprocess.run([CHECKER], cwd=folder, capture_output=True, timeout=60)
         self.assertEqual(done.returncode, 0, done.stdout)
         self.assertIn(b"Findings: none", done.stdout)
 

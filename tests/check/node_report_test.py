@@ -9,8 +9,8 @@ import subprocess
 import sys
 import tempfile
 
-from findings_test import CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder
-from skinfolders import make_folder, plain_skin, wave, write
+from skinfolders import (CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder, make_folder, plain_skin,
+                         wave, write)
 
 
 def run(command, cwd=None):

@@ -3,7 +3,7 @@ shadowed, a press on it in the real lum.exe under Wine does what the earlier
 hotspot does.
 
 Run as: shadowed_press_test.py PATH-TO-LUMCHECK, inside the test session
-(see tests/e2e/lumdriver.py); skips (77) without one.
+(see tests/support/lumdriver.py); skips (77) without one.
 """
 import os
 import shutil
@@ -11,10 +11,9 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import lumdriver  # noqa: E402
-import skinfiles  # noqa: E402
-from skinfolders import check_json  # noqa: E402
+import lumdriver
+import skinfiles
+from skinfolders import check_json
 
 CHECKER = None
 WIDTH, HEIGHT = 101, 67

@@ -9,14 +9,10 @@ import subprocess
 import sys
 import tempfile
 
-from findings_test import CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder
-from skinfolders import make_folder, wave
+from lumdriver import windows_path
+from skinfolders import CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder, make_folder, wave
 
 SKIP = 77
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def run(command):

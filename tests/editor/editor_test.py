@@ -20,9 +20,8 @@ from selenium.webdriver.support.ui import Select
 
 from editorpage import EditorPage, chromium_found
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "check"))
-from findings_test import CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder  # noqa: E402
-from skinfolders import KEY, bitmap, make_folder, plain_skin, wave, write  # noqa: E402
+from skinfolders import (CODE_PAGE_FOLDERS, KEY, make_code_page_folder, make_every_kind_folder, make_folder, plain_skin,
+                         wave, write)
 
 PAGE = CHECKER = DEMO_SCRIPT = None
 

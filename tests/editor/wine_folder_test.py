@@ -3,11 +3,10 @@ two drawn hotspots runs in lum.exe under Wine, and a press inside each drawn
 rectangle plays its own tone.
 
 Run as: wine_folder_test.py LUM-EDITOR-HTML, inside the test session (see
-tests/e2e/lumdriver.py), with LUM_EXE and LUM_PROBE set.
+tests/support/lumdriver.py), with LUM_EXE and LUM_PROBE set.
 """
 import os
 import sys
-import tempfile
 import unittest
 
 from selenium.webdriver.support.ui import Select
@@ -15,9 +14,8 @@ from selenium.webdriver.support.ui import Select
 from editor_test import EditorCase, png
 import editor_test
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import lumdriver  # noqa: E402
-import skinfiles  # noqa: E402
+import lumdriver
+import skinfiles
 
 LOW, HIGH = 440, 1320
 HEARD, SILENT = 3000, 300

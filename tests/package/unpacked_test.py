@@ -4,7 +4,7 @@ heard, Escape ends it with exit code 0), and that flavour's lumcheck.exe on
 the same folder.
 
 Run as: unpacked_test.py ZIP FLAVOUR VERSION, FLAVOUR being x64 or x86,
-inside the test session (see tests/e2e/lumdriver.py); LUM_PROBE names the
+inside the test session (see tests/support/lumdriver.py); LUM_PROBE names the
 probe of the matching build.
 """
 import os
@@ -15,8 +15,7 @@ import tempfile
 import unittest
 import zipfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import lumdriver  # noqa: E402
+import lumdriver
 
 ZIP, FLAVOUR, VERSION = sys.argv[1:4]
 # The first pad of the demo skin: its centre, and its tone (tone-c.wav).

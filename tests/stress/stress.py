@@ -5,19 +5,16 @@ larger than usual. After each the program must still answer, must sit where
 the pointer put it, and must end with exit code 0 on Escape. (The only box it
 could show while running is the sound message, and Wine's sound service never
 refuses a file, so no case here looks for boxes.) Run one group with
-`python3 stress.py GroupName` inside a session (see tests/e2e/lumdriver.py)."""
+`python3 stress.py GroupName` inside a session (see tests/support/lumdriver.py)."""
 
-import os
 import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-
-import lumdriver  # noqa: E402
-from lumdriver import run, click, move_pointer, capture_sound, tone_level, screenshot  # noqa: E402
-from cases import LumCase, screen, HOTSPOTS, WIDTH, HEIGHT, LOW, HEARD  # noqa: E402
-import skinfiles  # noqa: E402
+import lumdriver
+from lumdriver import run, click, move_pointer, capture_sound, tone_level, screenshot
+from lumcase import LumCase, screen, HOTSPOTS, WIDTH, HEIGHT, LOW, HEARD
+import skinfiles
 
 SOUND_POINT = (20, 20)  # inside low.wav's rectangle
 MIN_POINT = (80, 12)
@@ -166,10 +163,7 @@ def big_skin_bytes():
         if BIG_KEY[1] <= y < BIG_KEY[3]:
             row[3 * BIG_KEY[0]:3 * BIG_KEY[2]] = b"\xff\x00\xff" * (BIG_KEY[2] - BIG_KEY[0])
         rows.append(bytes(row))  # 12,000 bytes: no row padding
-    pixels = b"".join(rows)
-    info = skinfiles.struct.pack("<IiiHHIIiiII", 40, BIG_WIDTH, BIG_HEIGHT, 1, 24, 0, len(pixels),
-                                 2835, 2835, 0, 0)
-    return b"BM" + skinfiles.struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54) + info + pixels
+    return skinfiles.bmp_file(BIG_WIDTH, BIG_HEIGHT, b"".join(rows))
 
 
 class LargeFiles(StressCase):

@@ -16,7 +16,7 @@ protected:
 // A reader of a file's bytes; the bytes outlive it.
 struct HeldImage {
     explicit HeldImage(const std::string& fileBytes)
-        : bytes(fileBytes), image("test.bmp", BytesOf(bytes), bytes.size())
+        : bytes(fileBytes), image(BytesOf(bytes), bytes.size())
     {
     }
     std::string bytes;
@@ -114,7 +114,7 @@ TEST_F(DibImageTest, TheBytesGivenAreNeverChanged)
     std::string bytes = MakeBitmap(layout) + std::string(1024, '\0');
     std::string original = bytes;
     {
-        DibImage image("c.bmp", BytesOf(bytes), bytes.size());
+        DibImage image(BytesOf(bytes), bytes.size());
         ASSERT_EQ(image.isValid(), 1);
         EXPECT_EQ(image.infoHeader()->biClrUsed, 256u);
     }

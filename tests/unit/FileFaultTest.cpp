@@ -254,17 +254,6 @@ protected:
 
 int StartupTest::endings;
 
-// The program's own loaders take "lum.ini" and "lum.bmp" from the current directory.
-TEST_F(StartupTest, TheProgramsLoadersReadTheCurrentDirectory)
-{
-    folder.Write("lum.ini", "MIN 0 0 9 9\n");
-    folder.Write("lum.bmp", SmallSkin());
-    EXPECT_EQ(LoadHotspotFile(), 1);
-    EXPECT_STREQ(HotspotTable.slots[0].name, "MIN");
-    EXPECT_EQ(BuildSkin(), 1);
-    EXPECT_EQ(SkinImage.width, 5);
-}
-
 TEST_F(StartupTest, BothFilesLoadWithoutAMessage)
 {
     folder.Write("lum.ini", "EXIT 0 0 9 9\n");
@@ -283,7 +272,7 @@ TEST_F(StartupTest, SkinFailureIsShownAfterTheReadersOwnMessageAndEndsTheProgram
     EXPECT_EQ(shownMessages, std::vector<std::string>({"This isn't a bitmap file!", "no valid Bitmap!"}));
     EXPECT_EQ(endings, 1);
     EXPECT_EQ(Startup.hotspotMessages, 0);
-    EXPECT_EQ(Startup.messagesShown, 2);
+    EXPECT_EQ(Messages.shown, 2);
     EXPECT_EQ(Startup.skinFailure, LoadFailure::NotBitmap);
 }
 
@@ -297,7 +286,7 @@ TEST_F(StartupTest, AfterTheHotspotFileFailsNothingMoreIsShown)
     EXPECT_EQ(endings, 1);
     EXPECT_EQ(Startup.hotspotFailure, LoadFailure::CannotOpen);
     EXPECT_EQ(Startup.skinFailure, LoadFailure::NotBitmap);
-    EXPECT_EQ(Startup.messagesShown, 1);
+    EXPECT_EQ(Messages.shown, 1);
 }
 
 // The reasons' words are what the checker's JSON carries: fixed, one each.

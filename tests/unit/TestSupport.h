@@ -1,6 +1,7 @@
 #ifndef LUM_TESTS_TESTSUPPORT_H
 #define LUM_TESTS_TESTSUPPORT_H
 
+#include "BitmapFile.h"
 #include "HotspotTable.h"
 #include "Startup.h"
 
@@ -41,24 +42,5 @@ void KeepPieceText(const HotspotPiece* piece, void* texts);
 
 // The bytes of a string as the cores take them.
 const unsigned char* BytesOf(const std::string& text);
-
-// A bottom-up bitmap file: 14-byte file header, a 40-byte info header (or
-// biSize bytes, zero-filled past 40), colorEntries 4-byte colour entries, then
-// the pixel bytes as given.
-struct BitmapSpec {
-    int32_t width = 1;
-    int32_t height = 1;
-    uint16_t bitCount = 24;
-    uint32_t compression = 0;
-    uint32_t clrUsed = 0;
-    uint32_t headerSize = 40;
-    uint32_t colorEntries = 0;
-    std::string pixels;
-};
-std::string MakeBitmap(const BitmapSpec& layout);
-
-// A 24-bit pixel array of width x height from rows of (blue, green, red)
-// triples given top row first, stored bottom-up with each row padded to 4 bytes.
-std::string PixelRows(int32_t width, const std::vector<std::vector<uint32_t>>& rowsTopFirst);
 
 #endif

@@ -8,8 +8,8 @@ namespace {
 const uint32_t kKey = 0xFF00FF;
 const uint32_t kSurface = 0x2040C0;
 
-// Paints the skin onto a 24-bit surface filled with kSurface beforehand and
-// reads the result back, top row first, as 0xRRGGBB.
+// Paints the skin onto a 32-bit surface filled with kSurface beforehand and
+// reads the result back, top row first, as 0xRRGGBB (its fourth byte dropped).
 std::vector<uint32_t> PaintOntoSurface(int width, int height)
 {
     BITMAPINFO info = {};

@@ -1,36 +1,24 @@
 #include "WindowTestSupport.h"
 
+#include "DibWriter.h"
 #include "RecordingDesktopCalls.h"
 #include "SkinWindow.h"
 #include "Startup.h"
 
 #include <cstdio>
 
-static void PutLittleEndian(std::string& out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 std::string MakeSkinFile(int32_t width, int32_t height, const std::vector<uint32_t>& topRowFirst)
 {
-    std::string pixels;
+    std::string file(kDibPixelOffset, '\0');
     for (int32_t row = height - 1; row >= 0; row--) {
-        for (int32_t x = 0; x < width; x++)
-            PutLittleEndian(pixels, topRowFirst[row * width + x], 3);
-        pixels.append(static_cast<size_t>(width % 4), '\0');
+        for (int32_t x = 0; x < width; x++) {
+            uint32_t colour = topRowFirst[row * width + x];
+            file += {char(colour), char(colour >> 8), char(colour >> 16)};
+        }
+        file.append(static_cast<size_t>(width % 4), '\0');
     }
-    std::string file = "BM";
-    PutLittleEndian(file, static_cast<uint32_t>(54 + pixels.size()), 4);
-    PutLittleEndian(file, 0, 4);
-    PutLittleEndian(file, 54, 4);
-    PutLittleEndian(file, 40, 4);
-    PutLittleEndian(file, static_cast<uint32_t>(width), 4);
-    PutLittleEndian(file, static_cast<uint32_t>(height), 4);
-    PutLittleEndian(file, 1, 2);
-    PutLittleEndian(file, 24, 2);
-    file.append(24, '\0');
-    return file + pixels;
+    WriteDibHeaders(reinterpret_cast<unsigned char*>(&file[0]), width, height, file.size() - kDibPixelOffset);
+    return file;
 }
 
 std::string MakePlainSkinFile(int32_t width, int32_t height, uint32_t colour)

@@ -8,6 +8,15 @@ import wave
 KEY = (255, 0, 255)
 
 
+def bmp_file(width, height, pixel_data, bits=24, table=b"", clr_used=0, compression=0, info_size=40):
+    """A BMP file: the file header, a 40-byte info header of these fields
+    (biSize says info_size), the colour table and the pixel data as given."""
+    info = struct.pack("<IiiHHIIiiII", info_size, width, height, 1, bits, compression, len(pixel_data),
+                       2835, 2835, clr_used, 0)
+    offset = 14 + len(info) + len(table)
+    return b"BM" + struct.pack("<IHHI", offset + len(pixel_data), 0, 0, offset) + info + table + pixel_data
+
+
 def bitmap_bytes(pixels, bits=24, height_sign=1, clr_used=0, compression=0):
     """A bottom-up BMP of `pixels` (rows top to bottom of (r, g, b)); -1 as
     height_sign stores it top-down. bits 8 writes a grey 256-entry colour
@@ -26,26 +35,20 @@ def bitmap_bytes(pixels, bits=24, height_sign=1, clr_used=0, compression=0):
         else:
             data = bytes(r for r, _, _ in row)
         rows.append(data + bytes(row_bytes - len(data)))
-    table = b"".join(bytes((i, i, i, 0)) for i in range(256)) if bits == 8 else b""
-    table += bytes(4 * clr_used) if bits != 8 else b""
-    info = struct.pack("<IiiHHIIiiII", 40, width, height * height_sign, 1, bits, compression,
-                       row_bytes * height, 2835, 2835, clr_used, 0)
-    offset = 14 + len(info) + len(table)
-    body = info + table + b"".join(rows)
-    return b"BM" + struct.pack("<IHHI", 14 + len(body), 0, 0, offset) + body
+    table = b"".join(bytes((i, i, i, 0)) for i in range(256)) if bits == 8 else bytes(4 * clr_used)
+    return bmp_file(width, height * height_sign, b"".join(rows), bits, table, clr_used, compression)
 
 
 def header_only_bitmap(width, height, bits=24, info_size=40, clr_used=0):
     """A BMP whose header promises a picture but that carries no pixel data."""
-    info = struct.pack("<IiiHHIIiiII", info_size, width, height, 1, bits, 0, 0, 0, 0, clr_used, 0)
-    return b"BM" + struct.pack("<IHHI", 54, 0, 0, 54) + info
+    return bmp_file(width, height, b"", bits, clr_used=clr_used, info_size=info_size)
 
 
 def hostile_bitmaps():
     """Files that start like bitmaps and lie about their size: name -> bytes."""
     return {
         "only-the-signature": b"BM",
-        "file-header-only": b"BM" + struct.pack("<IHHI", 54, 0, 0, 54),
+        "file-header-only": header_only_bitmap(4, 4)[:14],
         "info-header-cut-short": header_only_bitmap(4, 4)[:30],
         "huge-info-size": header_only_bitmap(2, 2, info_size=0xFFFFFFF0) + bytes(16),
         "huge-colour-count": header_only_bitmap(2, 2, clr_used=0xFFFFFFFF) + bytes(16),

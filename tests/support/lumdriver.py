@@ -67,6 +67,11 @@ def skip_without_session():
         sys.exit(SKIP)
 
 
+def windows_path(path):
+    """The name a Windows program under Wine gives a file of this system."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
 def run(command, timeout, **options):
     try:
         return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
