@@ -17,7 +17,6 @@ Usage: EditorFigures.py LUM-EDITOR-HTML NATIVE-LUMCHECK LUMCHECK-JS DEMO-SKIN-SC
 """
 import os
 import statistics
-import struct
 import subprocess
 import sys
 import tempfile
@@ -26,6 +25,7 @@ import time
 from selenium.webdriver.common.keys import Keys
 
 from editorpage import EditorPage
+from skinfiles import KEY, bmp_file
 from skinfolders import wave
 
 EDITS = 41
@@ -46,13 +46,11 @@ new MutationObserver((records) => {
 
 
 def skin_bytes(width, height):
-    """A 24-bit skin: bands of colour with a magenta stripe every 64 rows."""
-    row_bytes = (3 * width + 3) // 4 * 4
-    opaque = bytes((60, 90, 120)) * width + bytes(row_bytes - 3 * width)
-    key = bytes((255, 0, 255)) * width + bytes(row_bytes - 3 * width)
-    data = b"".join(key if y % 64 == 0 else opaque for y in range(height))
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    return b"BM" + struct.pack("<IHHI", 54 + len(data), 0, 0, 54) + info + data
+    """A 24-bit skin: bands of colour with a see-through stripe every 64 rows."""
+    pad = bytes(-3 * width % 4)
+    opaque = bytes((60, 90, 120)) * width + pad
+    key = bytes(reversed(KEY)) * width + pad
+    return bmp_file(width, height, b"".join(key if y % 64 == 0 else opaque for y in range(height)))
 
 
 def skin_folder(folder, width, height):

@@ -258,12 +258,12 @@ static std::string JudgeComposed(const std::string& name, int32_t expectedPieces
         return kNoName;
     if (int32_t(pieces.size()) != expectedPieces)
         return "the line would not stay as it was read: the program ends a line at a line break and after " +
-               std::to_string(kLineBufferSize - 1) + " characters";
+               std::to_string(kLineCharacters) + " characters";
     if (size_t(pieces[0].nameLength) < name.size())
         return "the program would split the name at " +
                ByteName(static_cast<unsigned char>(name[size_t(pieces[0].nameLength)]));
     if (kept < name.size())
-        return "the name is longer than the program keeps (" + std::to_string(kActionNameSize - 1) + " characters)";
+        return "the name is longer than the program keeps (" + std::to_string(kNameCharacters) + " characters)";
     return "";
 }
 
