@@ -2,10 +2,13 @@
 """The skin editor's figures, each beside its goal, measured in one run:
 - an edit (the selected hotspot moved by one pixel with an arrow key) until
   the canvas is redrawn and the findings are refreshed, on a 1920 x 1080 skin
-  with 32 hotspots: the page's own time from the key event to the end of its
-  work, which includes the check, the redraw and the new findings list;
-- the page ready with the demo folder: from navigation to the model working,
-  plus from choosing the folder to its check shown;
+  with 32 hotspots: from the key event to the page's data-checks changing,
+  which it does at the end of its work (the check, the redraw and the new
+  findings list);
+- the page ready with the demo folder: from navigation to data-ready, plus
+  from the folder input's change event to data-checks changing.
+  The page carries no timers: a script run before the page's own records
+  these times from outside it;
 - the WebAssembly checker under node against the native one on a 4096 x 4096
   skin: wall time of the whole command, medians of alternating runs;
 - the page's size.
@@ -14,7 +17,6 @@ Usage: EditorFigures.py LUM-EDITOR-HTML NATIVE-LUMCHECK LUMCHECK-JS DEMO-SKIN-SC
 """
 import os
 import statistics
-import struct
 import subprocess
 import sys
 import tempfile
@@ -23,20 +25,32 @@ import time
 from selenium.webdriver.common.keys import Keys
 
 from editorpage import EditorPage
+from skinfiles import KEY, bmp_file
 from skinfolders import wave
 
 EDITS = 41
 NODE_RUNS = 7
+# Times, by the page's clock, of the events and of the changes of its
+# documented data- attributes; a change is seen right after the work that
+# made it, before the page paints.
+RECORDER = """
+window.recorded = { ready: 0, changes: [], keys: [], checks: [] };
+addEventListener("change", (event) => recorded.changes.push(event.timeStamp), true);
+addEventListener("keydown", (event) => recorded.keys.push(event.timeStamp), true);
+new MutationObserver((records) => {
+  for (const record of records) {
+    if (record.attributeName === "data-ready") recorded.ready = performance.now();
+    else recorded.checks.push(performance.now());
+  }
+}).observe(document, { attributes: true, subtree: true, attributeFilter: ["data-ready", "data-checks"] });"""
 
 
 def skin_bytes(width, height):
-    """A 24-bit skin: bands of colour with a magenta stripe every 64 rows."""
-    row_bytes = (3 * width + 3) // 4 * 4
-    opaque = bytes((60, 90, 120)) * width + bytes(row_bytes - 3 * width)
-    key = bytes((255, 0, 255)) * width + bytes(row_bytes - 3 * width)
-    data = b"".join(key if y % 64 == 0 else opaque for y in range(height))
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    return b"BM" + struct.pack("<IHHI", 54 + len(data), 0, 0, 54) + info + data
+    """A 24-bit skin: bands of colour with a see-through stripe every 64 rows."""
+    pad = bytes(-3 * width % 4)
+    opaque = bytes((60, 90, 120)) * width + pad
+    key = bytes(reversed(KEY)) * width + pad
+    return bmp_file(width, height, b"".join(key if y % 64 == 0 else opaque for y in range(height)))
 
 
 def skin_folder(folder, width, height):
@@ -55,7 +69,7 @@ def skin_folder(folder, width, height):
 def edit_figures(page_path, root):
     folder = os.path.join(root, "hd")
     skin_folder(folder, 1920, 1080)
-    page = EditorPage(page_path, os.path.join(root, "downloads"))
+    page = EditorPage(page_path, os.path.join(root, "downloads"), before_load=RECORDER)
     try:
         page.open_folder(folder)
         page.driver.find_element("css selector", "#lines li[data-line='2'] button").click()
@@ -63,7 +77,7 @@ def edit_figures(page_path, root):
         for i in range(EDITS):
             page.after_check(lambda: page.element("viewport").send_keys(Keys.ARROW_RIGHT if i % 2 else Keys.ARROW_LEFT),
                              "the edit")
-            times.append(page.driver.execute_script("return lumEditor.lastRefreshMs"))
+            times.append(page.driver.execute_script("return recorded.checks.at(-1) - recorded.keys.at(-1)"))
         return statistics.median(times), max(times)
     finally:
         page.close()
@@ -74,10 +88,11 @@ def ready_figure(page_path, demo_script, root):
     subprocess.run([sys.executable, demo_script, demo], check=True, timeout=120)
     figures = []
     for _ in range(5):
-        page = EditorPage(page_path, os.path.join(root, "downloads"))
+        page = EditorPage(page_path, os.path.join(root, "downloads"), before_load=RECORDER)
         try:
             page.open_folder(demo)
-            figures.append(page.driver.execute_script("return [lumEditor.readyMs, lumEditor.openMs]"))
+            figures.append(page.driver.execute_script(
+                "return [recorded.ready, recorded.checks.at(-1) - recorded.changes.at(-1)]"))
         finally:
             page.close()
     ready = statistics.median(f[0] for f in figures)

@@ -1,5 +1,6 @@
 #include "CheckReport.h"
 #include "FolderAccess.h"
+#include "HotspotMap.h"
 #include "HotspotTable.h"
 #include "ReportWriters.h"
 #include "SkinImage.h"
@@ -59,25 +60,12 @@ static std::string PngDataUri(int width, int height, const std::vector<unsigned 
     return "data:image/png;base64," + Base64(png);
 }
 
-// The skin top row first, with see-through pixels fully transparent. The
-// picture in memory has them blackened already; the mask says which they are.
 static std::string SkinPicture()
 {
     int32_t width = CheckReport.skin.width;
     int32_t height = CheckReport.skin.height;
-    uint64_t rowBytes = SkinRowBytes(width);
     std::vector<unsigned char> rgba(uint64_t(width) * uint64_t(height) * 4);
-    for (int32_t y = 0; y < height; y++) {
-        uint64_t stored = uint64_t(height - 1 - y) * rowBytes;
-        for (int32_t x = 0; x < width; x++) {
-            const unsigned char* pixel = SkinImage.image->pixelBits() + stored + 3 * uint64_t(x);
-            unsigned char* out = &rgba[(uint64_t(y) * uint64_t(width) + uint64_t(x)) * 4];
-            out[0] = pixel[2];
-            out[1] = pixel[1];
-            out[2] = pixel[0];
-            out[3] = SkinImage.mask[stored + 3 * uint64_t(x)] == 255 ? 0 : 255;
-        }
-    }
+    SkinRgba(rgba.data());
     return PngDataUri(width, height, rgba);
 }
 
@@ -169,15 +157,18 @@ struct OutlineBox {
     int64_t left, top, right, bottom;
 };
 
-// 1 when the slot has an outline to draw on the picture, with its place.
+// 1 when the slot has an outline to draw on the picture, with its place: on
+// the edge pixels around the interior, as the editor draws it.
 static int OutlineOf(int slot, OutlineBox* box)
 {
     const SlotRow& row = CheckReport.slots[slot];
-    box->left = std::max<int64_t>(row.left, -1);
-    box->top = std::max<int64_t>(row.top, -1);
-    box->right = std::min<int64_t>(row.right, CheckReport.skin.width);
-    box->bottom = std::min<int64_t>(row.bottom, CheckReport.skin.height);
-    return ShowsPicture() && !row.name.empty() && box->right >= box->left && box->bottom >= box->top;
+    PixelBox inside = HotspotInterior(HotspotRect{row.left, row.top, row.right, row.bottom});
+    box->left = std::max<int64_t>(inside.x0 - 1, -1);
+    box->top = std::max<int64_t>(inside.y0 - 1, -1);
+    box->right = std::min<int64_t>(inside.x1, CheckReport.skin.width);
+    box->bottom = std::min<int64_t>(inside.y1, CheckReport.skin.height);
+    return ShowsPicture() && !row.name.empty() && !IsEmptyBox(inside) && box->right >= box->left &&
+           box->bottom >= box->top;
 }
 
 // Where a finding about the slot points: its outline, or its table row

@@ -1,7 +1,9 @@
 // The skin editor's way into the model and the checker: a few C functions of
 // plain types that the page calls. Every verdict the page shows comes from
-// here; the page draws and takes input. Results live in this file's records
-// until the next call of the same kind, so the page never frees anything.
+// here, and every fact of the model the page needs, by name: a result with
+// more than one part is a JSON object. The page draws and takes input.
+// Results live in this file's records until the next call of the same kind,
+// so the page never frees anything.
 #include "AnsiName.h"
 #include "CheckReport.h"
 #include "FolderAccess.h"
@@ -14,8 +16,9 @@
 #include "Startup.h"
 
 #include <emscripten/emscripten.h>
+#include <nlohmann/json.hpp>
 
-#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -33,8 +36,6 @@ struct FileLine {
     HotspotRect rect;
 };
 
-// Why a line the editor composed cannot be saved as it stands.
-enum class LineVerdict { Fine, NoName, NameSplit, NameTooLong, MoreThanOneLine, NotInCodePage };
 
 struct EditorRecord {
     std::string report;
@@ -44,15 +45,26 @@ struct EditorRecord {
     std::string text;
     uint32_t textEnd;
     int32_t codePage = kDefaultCodePage;
-    std::string lineName;
     std::string composed;
-    int32_t cutByte;      // the byte at which the reader cut the name, for NameSplit
-    std::string unwritable;
     std::vector<unsigned char> pictureFile;
-    uint64_t keyColouredOpaque;
+    std::string answer;
 };
 
 static EditorRecord Editor;
+
+using json = nlohmann::ordered_json;
+
+// Kept in the record, so that the page can read it until the next call.
+static const char* Answer(const json& value)
+{
+    Editor.answer = value.dump(-1, ' ', false, json::error_handler_t::replace);
+    return Editor.answer.c_str();
+}
+
+static json RectJson(const HotspotRect& rect)
+{
+    return {{"left", rect.left}, {"top", rect.top}, {"right", rect.right}, {"bottom", rect.bottom}};
+}
 
 static int SkinLoaded()
 {
@@ -104,44 +116,42 @@ EMSCRIPTEN_KEEPALIVE const int8_t* EditorWhoActs()
 // see-through pixels fully transparent.
 EMSCRIPTEN_KEEPALIVE const unsigned char* EditorSkinPixels()
 {
-    int32_t width = EditorSkinWidth(), height = EditorSkinHeight();
-    uint64_t rowBytes = SkinRowBytes(width);
-    Editor.skinPixels.resize(uint64_t(width) * uint64_t(height) * 4);
-    unsigned char* out = Editor.skinPixels.data();
-    for (int32_t y = 0; y < height; y++) {
-        uint64_t stored = uint64_t(height - 1 - y) * rowBytes;
-        const unsigned char* pixel = SkinImage.image->pixelBits() + stored;
-        const unsigned char* shade = SkinImage.mask + stored;
-        for (int32_t x = 0; x < width; x++, pixel += 3, shade += 3, out += 4) {
-            out[0] = pixel[2];
-            out[1] = pixel[1];
-            out[2] = pixel[0];
-            out[3] = shade[0] == 255 ? 0 : 255;
-        }
-    }
+    Editor.skinPixels.resize(uint64_t(EditorSkinWidth()) * uint64_t(EditorSkinHeight()) * 4);
+    if (SkinLoaded())
+        SkinRgba(Editor.skinPixels.data());
     return Editor.skinPixels.data();
 }
 
-// The pixels strictly inside a slot's rectangle, x0 <= x < x1 and y0 <= y <
-// y1, in four doubles, since they can pass the 32-bit limits.
-EMSCRIPTEN_KEEPALIVE void EditorSlotInterior(int32_t slot, double* box)
+// What the page must know of the model: the keywords of the two actions that
+// play nothing, the slots the table has, and the who-acts map's value where a
+// press starts a drag.
+EMSCRIPTEN_KEEPALIVE const char* EditorModelFacts()
 {
-    PixelBox inside = HotspotInterior(HotspotTable.slots[slot].rect);
-    box[0] = double(inside.x0);
-    box[1] = double(inside.y0);
-    box[2] = double(inside.x1);
-    box[3] = double(inside.y1);
+    return Answer({{"minimiseKeyword", kMinimizeKeyword},
+                   {"exitKeyword", kExitKeyword},
+                   {"slots", kMaxHotspots},
+                   {"noHotspot", kNoHotspot}});
+}
+
+// Each slot's interior, the pixels strictly inside its rectangle: x0 <= x <
+// x1 and y0 <= y < y1, which can pass the 32-bit limits.
+EMSCRIPTEN_KEEPALIVE const char* EditorInteriors()
+{
+    json boxes = json::array();
+    for (int32_t slot = 0; slot < HotspotTable.count; slot++) {
+        PixelBox inside = HotspotInterior(HotspotTable.slots[slot].rect);
+        boxes.push_back({{"x0", inside.x0}, {"y0", inside.y0}, {"x1", inside.x1}, {"y1", inside.y1}});
+    }
+    return Answer(boxes);
 }
 
 // The rectangle whose interior is the box x0 <= x < x1, y0 <= y < y1. The
 // interior moves each edge by a fixed step, which the zero rectangle shows.
-EMSCRIPTEN_KEEPALIVE void EditorRectAround(double x0, double y0, double x1, double y1, int32_t* rect)
+EMSCRIPTEN_KEEPALIVE const char* EditorRectAround(double x0, double y0, double x1, double y1)
 {
     PixelBox step = HotspotInterior(HotspotRect{0, 0, 0, 0});
-    rect[0] = int32_t(x0 - double(step.x0));
-    rect[1] = int32_t(y0 - double(step.y0));
-    rect[2] = int32_t(x1 - double(step.x1));
-    rect[3] = int32_t(y1 - double(step.y1));
+    return Answer(RectJson({int32_t(x0 - double(step.x0)), int32_t(y0 - double(step.y0)),
+                            int32_t(x1 - double(step.x1)), int32_t(y1 - double(step.y1))}));
 }
 
 // The file a press on the slot would play, relative to the checked folder,
@@ -169,11 +179,26 @@ static void ReadLineHotspot(const unsigned char* bytes, FileLine* line)
     line->rect = table.slots[0].rect;
 }
 
-// Reads a hotspot file's bytes into its lines: the number of lines. Every
-// byte before EditorTextEnd() belongs to exactly one line; the bytes from
-// there on (from an end-of-text mark) are read by nobody. The bytes are kept
-// for the edits below.
-EMSCRIPTEN_KEEPALIVE int32_t EditorReadLines(const unsigned char* bytes, uint32_t size)
+// A line's name as the system of the checked code page reads it, in UTF-8.
+static std::string ShownName(const std::string& bytes)
+{
+    AnsiNameText name;
+    DecodeAnsiName(bytes.data(), bytes.size(), Editor.codePage, &name);
+    return name.unicode;
+}
+
+static json LineJson(const FileLine& line)
+{
+    json out = {{"start", line.byteStart}, {"end", line.byteEnd}, {"endsWithNewline", bool(line.endsWithNewline)},
+                {"slot", line.firstSlot}, {"pieces", line.pieces}, {"name", ShownName(line.name)}};
+    out["rect"] = RectJson(line.rect);
+    return out;
+}
+
+// Reads a hotspot file's bytes into its lines. Every byte before textEnd
+// belongs to exactly one line; the bytes from there on (from an end-of-text
+// mark) are read by nobody. The bytes are kept for the edits below.
+EMSCRIPTEN_KEEPALIVE const char* EditorReadLines(const unsigned char* bytes, uint32_t size)
 {
     static HotspotTableRecord table;
     std::vector<HotspotPiece> pieces;
@@ -189,42 +214,40 @@ EMSCRIPTEN_KEEPALIVE int32_t EditorReadLines(const unsigned char* bytes, uint32_
         line.pieces++;
         Editor.textEnd = line.byteEnd;
     }
+    json lines = json::array();
     for (FileLine& line : Editor.lines) {
         line.endsWithNewline = line.byteEnd > line.byteStart && bytes[line.byteEnd - 1] == '\n';
         ReadLineHotspot(bytes, &line);
+        lines.push_back(LineJson(line));
     }
-    return int32_t(Editor.lines.size());
+    return Answer({{"textEnd", Editor.textEnd}, {"lines", lines}});
 }
 
-EMSCRIPTEN_KEEPALIVE uint32_t EditorTextEnd()
+// A byte named for a person: the reader's cut falls on it.
+static std::string ByteName(unsigned char byte)
 {
-    return Editor.textEnd;
+    if (byte == ' ')
+        return "the space";
+    if (byte == '\t')
+        return "the tab";
+    char text[16];
+    std::snprintf(text, sizeof text, byte > ' ' && byte < 0x7F ? "\"%c\"" : "byte 0x%02X", byte);
+    return text;
 }
 
-// Line i as seven int32s: byteStart, byteEnd, endsWithNewline, firstSlot,
-// pieces, then the rectangle's left, top, right, bottom follow in the next four.
-EMSCRIPTEN_KEEPALIVE void EditorLineFacts(int32_t i, int32_t* facts)
+static const char kNoName[] = "the line has no name";
+
+// The answer for a composed line: {} when the program reads it back as
+// meant, else why not.
+static const char* Problem(const std::string& problem)
 {
-    const FileLine& line = Editor.lines[size_t(i)];
-    int32_t values[] = {int32_t(line.byteStart), int32_t(line.byteEnd), line.endsWithNewline, line.firstSlot,
-                        line.pieces, line.rect.left, line.rect.top, line.rect.right, line.rect.bottom};
-    std::memcpy(facts, values, sizeof values);
+    return Answer(problem.empty() ? json::object() : json{{"problem", problem}});
 }
 
-// Line i's name as the system of the checked code page reads it, in UTF-8.
-EMSCRIPTEN_KEEPALIVE const char* EditorLineName(int32_t i)
-{
-    const std::string& bytes = Editor.lines[size_t(i)].name;
-    AnsiNameText name;
-    DecodeAnsiName(bytes.data(), bytes.size(), Editor.codePage, &name);
-    Editor.lineName = name.unicode;
-    return Editor.lineName.c_str();
-}
-
-// Reads the composed line back with the program's reader: Fine when its
-// first piece gives the name whole and the line reads in as many pieces as
-// expected.
-static LineVerdict JudgeComposed(const std::string& name, int32_t expectedPieces)
+// Reads the composed line back with the program's reader: "" when its first
+// piece gives the name whole and the line reads in as many pieces as
+// expected, else why it would not.
+static std::string JudgeComposed(const std::string& name, int32_t expectedPieces)
 {
     static HotspotTableRecord table;
     std::vector<HotspotPiece> pieces;
@@ -232,51 +255,56 @@ static LineVerdict JudgeComposed(const std::string& name, int32_t expectedPieces
                     KeepPiece, &pieces);
     size_t kept = std::strlen(table.slots[0].name);
     if (name.empty())
-        return LineVerdict::NoName;
+        return kNoName;
     if (int32_t(pieces.size()) != expectedPieces)
-        return LineVerdict::MoreThanOneLine;
-    if (size_t(pieces[0].nameLength) < name.size()) {
-        Editor.cutByte = static_cast<unsigned char>(name[size_t(pieces[0].nameLength)]);
-        return LineVerdict::NameSplit;
-    }
+        return "the line would not stay as it was read: the program ends a line at a line break and after " +
+               std::to_string(kLineCharacters) + " characters";
+    if (size_t(pieces[0].nameLength) < name.size())
+        return "the program would split the name at " +
+               ByteName(static_cast<unsigned char>(name[size_t(pieces[0].nameLength)]));
     if (kept < name.size())
-        return LineVerdict::NameTooLong;
-    return LineVerdict::Fine;
+        return "the name is longer than the program keeps (" + std::to_string(kNameCharacters) + " characters)";
+    return "";
 }
 
-// The typed name in the checked code page; 0 when the page cannot write it.
-static int NameBytes(const char* typed, std::string* bytes)
+// The typed name in the checked code page; 0, with the reason, when the page
+// cannot write it.
+static int NameBytes(const char* typed, std::string* bytes, std::string* problem)
 {
-    return EncodeAnsiName(typed, Editor.codePage, bytes, &Editor.unwritable);
+    std::string unwritable;
+    if (EncodeAnsiName(typed, Editor.codePage, bytes, &unwritable))
+        return 1;
+    *problem = "code page " + std::to_string(Editor.codePage) + " has no character \"" + unwritable + "\"";
+    return 0;
 }
 
 // Writes the line "name left top right bottom" with a CR LF, the name in the
-// checked code page, and reads it back with the program's reader: a
-// LineVerdict. The numbers are written in decimal, which the reader reads back.
-EMSCRIPTEN_KEEPALIVE int32_t EditorComposeLine(const char* typed, int32_t left, int32_t top, int32_t right,
-                                               int32_t bottom)
+// checked code page, and reads it back with the program's reader. The
+// numbers are written in decimal, which the reader reads back.
+EMSCRIPTEN_KEEPALIVE const char* EditorComposeLine(const char* typed, int32_t left, int32_t top, int32_t right,
+                                                   int32_t bottom)
 {
-    std::string name;
-    if (!NameBytes(typed, &name))
-        return int32_t(LineVerdict::NotInCodePage);
+    std::string name, problem;
+    if (!NameBytes(typed, &name, &problem))
+        return Problem(problem);
     Editor.composed = name + " " + std::to_string(left) + " " + std::to_string(top) + " " + std::to_string(right) +
                       " " + std::to_string(bottom) + "\r\n";
-    return int32_t(JudgeComposed(name, 1));
+    return Problem(JudgeComposed(name, 1));
 }
 
 // Line i with its rectangle set to the four values and, unless typed is
 // null, its name replaced: only the fields whose values change are
 // rewritten, missing ones are added after a space, and every other byte of
-// the line stays. A LineVerdict, as for a composed line.
-EMSCRIPTEN_KEEPALIVE int32_t EditorEditLine(int32_t i, const char* typed, int32_t left, int32_t top, int32_t right,
-                                            int32_t bottom)
+// the line stays. Answered as for a composed line.
+EMSCRIPTEN_KEEPALIVE const char* EditorEditLine(int32_t i, const char* typed, int32_t left, int32_t top, int32_t right,
+                                                int32_t bottom)
 {
     const FileLine& line = Editor.lines[size_t(i)];
-    std::string name = line.name;
+    std::string name = line.name, problem;
     if (name.empty())
-        return int32_t(LineVerdict::NoName);
-    if (typed && !NameBytes(typed, &name))
-        return int32_t(LineVerdict::NotInCodePage);
+        return Problem(kNoName);
+    if (typed && !NameBytes(typed, &name, &problem))
+        return Problem(problem);
     std::string first = Editor.text.substr(line.byteStart, size_t(line.firstLength));
     HotspotField fields[kHotspotFields];
     int count = FindHotspotFields(first.c_str(), fields);
@@ -297,7 +325,7 @@ EMSCRIPTEN_KEEPALIVE int32_t EditorEditLine(int32_t i, const char* typed, int32_
         edited.replace(size_t(fields[0].start), size_t(fields[0].length), name);
     Editor.composed = edited + Editor.text.substr(line.byteStart + uint32_t(line.firstLength),
                                                   line.byteEnd - line.byteStart - uint32_t(line.firstLength));
-    return int32_t(JudgeComposed(name, line.pieces));
+    return Problem(JudgeComposed(name, line.pieces));
 }
 
 EMSCRIPTEN_KEEPALIVE const char* EditorComposed()
@@ -310,46 +338,30 @@ EMSCRIPTEN_KEEPALIVE uint32_t EditorComposedSize()
     return uint32_t(Editor.composed.size());
 }
 
-EMSCRIPTEN_KEEPALIVE int32_t EditorComposedCutByte()
+// The code pages the page offers.
+EMSCRIPTEN_KEEPALIVE const char* EditorCodePages()
 {
-    return Editor.cutByte;
+    return Answer(std::vector<int32_t>(kAnsiCodePages, kAnsiCodePages + kAnsiCodePageCount));
 }
 
-// The first character of a refused name that the code page has no bytes for.
-EMSCRIPTEN_KEEPALIVE const char* EditorUnwritable()
+// A decoded picture (RGBA, top row first) as a skin file: its size in bytes
+// (0 when it cannot be one), how many opaque pixels had the key colour, and
+// the colour they were given instead.
+EMSCRIPTEN_KEEPALIVE const char* EditorPictureSkin(const unsigned char* rgba, int32_t width, int32_t height)
 {
-    return Editor.unwritable.c_str();
-}
-
-// The code pages the page offers, kAnsiCodePageCount of them.
-EMSCRIPTEN_KEEPALIVE const int32_t* EditorCodePages()
-{
-    return kAnsiCodePages;
-}
-
-EMSCRIPTEN_KEEPALIVE int32_t EditorCodePageCount()
-{
-    return kAnsiCodePageCount;
-}
-
-// A decoded picture (RGBA, top row first) as a skin file: its size in bytes,
-// or 0 when it cannot be one.
-EMSCRIPTEN_KEEPALIVE uint32_t EditorPictureSkin(const unsigned char* rgba, int32_t width, int32_t height)
-{
-    if (!WritePictureSkin(rgba, width, height, &Editor.pictureFile, &Editor.keyColouredOpaque))
-        return 0;
-    return uint32_t(Editor.pictureFile.size());
+    uint64_t moved = 0;
+    if (!WritePictureSkin(rgba, width, height, &Editor.pictureFile, &moved))
+        Editor.pictureFile.clear();
+    unsigned char near[3];
+    NearKeyColour(near);
+    return Answer({{"size", Editor.pictureFile.size()},
+                   {"keyColouredOpaque", moved},
+                   {"movedTo", {{"red", near[2]}, {"green", near[1]}, {"blue", near[0]}}}});
 }
 
 EMSCRIPTEN_KEEPALIVE const unsigned char* EditorPictureSkinBytes()
 {
     return Editor.pictureFile.data();
-}
-
-// Opaque pixels of the last picture that had the key colour and were moved off it.
-EMSCRIPTEN_KEEPALIVE double EditorKeyColouredOpaque()
-{
-    return double(Editor.keyColouredOpaque);
 }
 
 }  // extern "C"

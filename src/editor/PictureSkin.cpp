@@ -5,8 +5,15 @@
 #include <cstring>
 
 static const unsigned char kOpaqueAlpha = 128;
-// Blue, green, red: one step off the key colour on both of its lit channels.
-static const unsigned char kNearKeyColour[3] = {254, 0, 254};
+
+static unsigned char NearKeyChannel(int channel)
+{
+    return static_cast<unsigned char>(channel ? channel - 1 : 0);
+}
+
+// Blue, green, red: one step off the key colour on each of its lit channels.
+static const unsigned char kNearKeyColour[3] = {NearKeyChannel(kKeyColour[0]), NearKeyChannel(kKeyColour[1]),
+                                                NearKeyChannel(kKeyColour[2])};
 
 int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
                      std::vector<unsigned char>* file, uint64_t* keyColouredOpaque)
@@ -38,4 +45,9 @@ int WritePictureSkin(const unsigned char* rgba, int32_t width, int32_t height,
         }
     }
     return 1;
+}
+
+void NearKeyColour(unsigned char colour[3])
+{
+    std::memcpy(colour, kNearKeyColour, 3);
 }

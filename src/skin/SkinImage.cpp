@@ -115,6 +115,24 @@ uint64_t BuildSkinMask(unsigned char* pixels, unsigned char* mask, int32_t width
     return seeThrough;
 }
 
+void SkinRgba(unsigned char* rgba)
+{
+    int32_t width = SkinImage.width, height = SkinImage.height;
+    uint64_t rowBytes = SkinRowBytes(width);
+    for (int32_t y = 0; y < height; y++) {
+        // Bottom-up: the top row is stored last.
+        uint64_t stored = uint64_t(height - 1 - y) * rowBytes;
+        const unsigned char* pixel = SkinImage.image->pixelBits() + stored;
+        const unsigned char* shade = SkinImage.mask + stored;
+        for (int32_t x = 0; x < width; x++, pixel += 3, shade += 3, rgba += 4) {
+            rgba[0] = pixel[2];
+            rgba[1] = pixel[1];
+            rgba[2] = pixel[0];
+            rgba[3] = shade[0] == 255 ? 0 : 255;
+        }
+    }
+}
+
 // Checks the skin's reader and builds the mask for it.
 static LoadFailure BuildSkinFrom(DibImage* image)
 {

@@ -36,4 +36,9 @@ uint64_t SkinRowBytes(int32_t width);
 // key-colour pixels, which the mask leaves see-through.
 uint64_t BuildSkinMask(unsigned char* pixels, unsigned char* mask, int32_t width, int32_t height);
 
+// The built skin as the window paints it, for a preview: RGBA, top row first,
+// with the see-through pixels fully transparent (their colour is blackened
+// already). rgba holds width x height x 4 bytes.
+void SkinRgba(unsigned char* rgba);
+
 #endif

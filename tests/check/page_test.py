@@ -115,6 +115,14 @@ class PageTest(unittest.TestCase):
                 checked.add(checker_colour(x, y))
         self.assertEqual(checked, {CHECKER_DARK, CHECKER_LIGHT})
 
+    def test_a_hotspot_without_interior_has_no_outline(self):
+        folder = os.path.join(self.temp.name, "flat")
+        make_folder(folder, ["MIN 0 0 50 0"], bitmap(WIDTH, HEIGHT, skin_colour))
+        page = os.path.join(self.temp.name, "flat.html")
+        run_check(CHECKER, "--html", page, folder)
+        with open(page, encoding="utf-8") as html:
+            self.assertEqual(html.read().count("id=\"slot-1\""), 0)
+
     def test_page_is_self_contained(self):
         with open(self.page, encoding="utf-8") as page:
             html = page.read()

@@ -23,7 +23,7 @@ def chromium_found():
 
 
 class EditorPage:
-    def __init__(self, page, downloads, width=1280, height=900):
+    def __init__(self, page, downloads, width=1280, height=900, before_load=None):
         self.profile = tempfile.mkdtemp(prefix="lum-editor-profile-")
         self.downloads = downloads
         options = webdriver.ChromeOptions()
@@ -48,8 +48,18 @@ class EditorPage:
             raise
         self.driver.set_page_load_timeout(WAIT)
         self.driver.set_script_timeout(WAIT)
-        self.driver.get("file://" + os.path.abspath(page))
+        self.url = "file://" + os.path.abspath(page)
+        if before_load:
+            self.run_before_load(before_load)
+        self.load()
+
+    def load(self):
+        self.driver.get(self.url)
         self.wait(lambda d: d.execute_script("return document.body.dataset.ready") == "1", "the model to load")
+
+    def run_before_load(self, script):
+        """Runs script in every page loaded from now on, before the page's own."""
+        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": script})
 
     def close(self):
         try:
@@ -90,6 +100,16 @@ class EditorPage:
 
     def add_sounds(self, paths):
         self.after_check(lambda: self.choose("sound-input", paths), "the sounds to be added")
+
+    def lines(self):
+        """The line list as shown: each line's name and rectangle."""
+        return self.driver.execute_script(
+            "return [...document.querySelectorAll('#lines > li[data-line]')].map(e => "
+            "e.textContent.trim().replace(/^\\d+\\s+/, ''))")
+
+    def skin(self):
+        """The size of the skin the canvas shows, as "width × height"; "" for none."""
+        return self.element("skin-canvas").get_attribute("data-skin") or ""
 
     def findings(self):
         return self.driver.execute_script(

@@ -4,10 +4,15 @@ emscripten module with its WebAssembly inside) and the editor's script
 inlined, so that the one file works when opened from disk. The page's
 policy allows exactly these inline scripts, by their SHA-256 hashes.
 
-Usage: BuildPage.py PAGE.html STYLE.css SCRIPT.js MODEL.js OUT.html
+The editor's script is its modules joined in the order given, in one
+function scope: a page opened from disk cannot load modules, and nothing of
+the editor is left for other scripts to reach.
+
+Usage: BuildPage.py PAGE.html STYLE.css MODEL.js OUT.html MODULE.js...
 """
 import base64
 import hashlib
+import os
 import sys
 
 HASHES_MARK = "{script-hashes}"
@@ -28,12 +33,17 @@ def replace_once(html, mark, text, page):
     return html.replace(mark, text)
 
 
+def joined_modules(paths):
+    parts = ["// %s\n%s" % (os.path.basename(path), open(path, encoding="utf-8").read()) for path in paths]
+    return "(() => {\n\"use strict\";\n%s})();" % "\n".join(parts)
+
+
 def main():
-    page, style, script, model, out = sys.argv[1:6]
+    page, style, model, out = sys.argv[1:5]
     html = open(page, encoding="utf-8").read()
     scripts = {
         "<!-- model -->": script_body(open(model, encoding="utf-8").read(), "the skin model and the checker"),
-        "<!-- script -->": script_body(open(script, encoding="utf-8").read(), "the editor"),
+        "<!-- script -->": script_body(joined_modules(sys.argv[5:]), "the editor"),
     }
     html = replace_once(html, HASHES_MARK, " ".join(map(source_hash, scripts.values())), page)
     html = replace_once(html, "<!-- style -->", "<style>\n%s</style>" % open(style, encoding="utf-8").read(), page)

@@ -1,0 +1,119 @@
+// The bridge to the model: every call into the WebAssembly module. The
+// model's pointers and sizes are unsigned: its memory grows past 2 GiB, so
+// every one is read with >>> 0 and never shifted with >>. An answer with
+// more than one part comes as JSON, read here by name.
+
+const bridge = {
+  model: null,
+  facts: null,  // what the page must know of the model: keywords, slots, the drag's map value
+};
+
+function startBridge(model) {
+  bridge.model = model;
+  bridge.facts = answer("EditorModelFacts", [], []);
+}
+
+function answer(name, types, values) {
+  const m = bridge.model;
+  return JSON.parse(m.UTF8ToString(m.ccall(name, "number", types, values) >>> 0));
+}
+
+function withBytes(bytes, use) {
+  const m = bridge.model;
+  const pointer = m._malloc(Math.max(bytes.length, 1)) >>> 0;
+  if (!pointer) throw new Error("no memory for " + bytes.length + " bytes");
+  m.HEAPU8.set(bytes, pointer);
+  try { return use(pointer); } finally { m._free(pointer); }
+}
+
+function heapBytes(pointer, size) {
+  return bridge.model.HEAPU8.slice(pointer >>> 0, (pointer >>> 0) + size);
+}
+
+// The checker's report as JSON on a folder of the module's file system; the
+// model stays loaded for the questions below.
+function checkFolder(path, codePage) {
+  const m = bridge.model;
+  return JSON.parse(m.UTF8ToString(m.ccall("EditorCheck", "number", ["string", "number"], [path, codePage]) >>> 0));
+}
+
+const asBox = (b) => [b.x0, b.y0, b.x1, b.y1];
+const asRect = (r) => [r.left, r.top, r.right, r.bottom];
+
+// Each slot's interior, the pixels a press reaches, as x0, y0, x1, y1.
+function slotInteriors() {
+  return answer("EditorInteriors", [], []).map(asBox);
+}
+
+// The rectangle whose interior is the box.
+function rectAround(box) {
+  return asRect(answer("EditorRectAround", ["number", "number", "number", "number"], box));
+}
+
+// The file's lines as the program reads them, and where the read text ends.
+function readLines(text) {
+  const read = withBytes(text, (p) => JSON.parse(bridge.model.UTF8ToString(bridge.model._EditorReadLines(p, text.length) >>> 0)));
+  read.lines = read.lines.map((line) => ({ ...line, rect: asRect(line.rect) }));
+  return read;
+}
+
+// { bytes } for a line that reads back as meant, or { problem }. The bytes
+// come from the model as they are: a name never goes through a string here.
+function composedLine(verdict) {
+  if (verdict.problem) return verdict;
+  const m = bridge.model;
+  return { bytes: heapBytes(m._EditorComposed(), m._EditorComposedSize() >>> 0) };
+}
+
+// A new line of the typed name and the rectangle.
+function composeLine(name, rect) {
+  return composedLine(answer("EditorComposeLine", ["string", "number", "number", "number", "number"], [name, ...rect]));
+}
+
+// Line index with a new rectangle and, unless name is null, a typed name:
+// only the fields that change are rewritten.
+function editLine(index, name, rect) {
+  return composedLine(answer("EditorEditLine", ["number", "string", "number", "number", "number", "number"],
+                             [index, name, ...rect]));
+}
+
+function codePages() {
+  return answer("EditorCodePages", [], []);
+}
+
+function skinSize() {
+  return { width: bridge.model._EditorSkinWidth(), height: bridge.model._EditorSkinHeight() };
+}
+
+// The checked skin as RGBA, top row first, see-through pixels transparent.
+function skinPixels(width, height) {
+  const pointer = bridge.model._EditorSkinPixels() >>> 0;
+  return new Uint8ClampedArray(bridge.model.HEAPU8.buffer, pointer, width * height * 4).slice();
+}
+
+// Who acts at the point of the checked skin: a slot, facts.noHotspot for a
+// drag, or null off the skin.
+function slotAt(point) {
+  const { width, height } = skinSize();
+  if (point[0] < 0 || point[1] < 0 || point[0] >= width || point[1] >= height) return null;
+  return bridge.model.HEAP8[(bridge.model._EditorWhoActs() >>> 0) + point[1] * width + point[0]];
+}
+
+// The file a press on the slot plays, in the module's folder; "" for none.
+function soundFileOf(slot) {
+  return bridge.model.UTF8ToString(bridge.model._EditorSoundFile(slot) >>> 0);
+}
+
+// A decoded picture as a skin file: { bytes, keyColouredOpaque, movedTo },
+// or null when the module has no room for it.
+function pictureSkin(picture) {
+  let made;
+  try {
+    made = withBytes(new Uint8Array(picture.data.buffer),
+                     (p) => answer("EditorPictureSkin", ["number", "number", "number"], [p, picture.width, picture.height]));
+  } catch (e) {
+    return null;  // no room for the picture's pixels
+  }
+  if (!made.size) return null;
+  return { ...made, bytes: heapBytes(bridge.model._EditorPictureSkinBytes(), made.size) };
+}
