@@ -130,7 +130,9 @@ EMSCRIPTEN_KEEPALIVE const char* EditorModelFacts()
     return Answer({{"minimiseKeyword", kMinimizeKeyword},
                    {"exitKeyword", kExitKeyword},
                    {"slots", kMaxHotspots},
-                   {"noHotspot", kNoHotspot}});
+                   {"noHotspot", kNoHotspot},
+                   {"hotspotFile", kHotspotFileName},
+                   {"skinFile", kSkinFileName}});
 }
 
 // Each slot's interior, the pixels strictly inside its rectangle: x0 <= x <

@@ -10,39 +10,18 @@ import re
 import struct
 import subprocess
 import sys
-import tempfile
 import unittest
 import zlib
 
-from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
-from editorpage import EditorPage, chromium_found
+from editorcase import EditorCase, png, read, rgba_png
 
 from skinfolders import (CODE_PAGE_FOLDERS, KEY, make_code_page_folder, make_every_kind_folder, make_folder, plain_skin,
                          wave, write)
 
-PAGE = CHECKER = DEMO_SCRIPT = None
-
-
-def read(path):
-    with open(path, "rb") as data:
-        return data.read()
-
-
-def rgba_png(width, height, compressed_rows):
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
-            chunk(b"IDAT", compressed_rows) + chunk(b"IEND", b""))
-
-
-def png(width, height, rgba_at):
-    """An RGBA PNG whose pixel (x, y) is rgba_at(x, y)."""
-    raw = b"".join(b"\0" + b"".join(bytes(rgba_at(x, y)) for x in range(width)) for y in range(height))
-    return rgba_png(width, height, zlib.compress(raw))
+CHECKER = None
 
 
 def bmp_pixels(data):
@@ -55,58 +34,6 @@ def bmp_pixels(data):
         start = offset + stored * row_bytes
         rows.append([(data[start + 3 * x + 2], data[start + 3 * x + 1], data[start + 3 * x]) for x in range(width)])
     return rows[::-1]
-
-
-class EditorCase(unittest.TestCase):
-    def setUp(self):
-        if not chromium_found():
-            self.skipTest("chromium and chromedriver are not installed (scripts/setup installs them)")
-        self.temp = tempfile.TemporaryDirectory()
-        self.addCleanup(self.temp.cleanup)
-        self.root = self.temp.name
-        self.downloads = os.path.join(self.root, "downloads")
-        os.makedirs(self.downloads)
-        self.page = EditorPage(PAGE, self.downloads)
-        self.addCleanup(self.page.close)
-
-    def path(self, name):
-        return os.path.join(self.root, name)
-
-    def pointer(self, x, y):
-        """The viewport position of the middle of skin pixel (x, y) at the page's zoom."""
-        box = self.page.driver.execute_script(
-            "const r = document.getElementById('board').getBoundingClientRect(); return [r.left, r.top];")
-        zoom = int(self.page.element("zoom").get_attribute("value"))
-        return int(box[0] + x * zoom + zoom // 2), int(box[1] + y * zoom + zoom // 2)
-
-    def drag(self, start, end):
-        actions = ActionBuilder(self.page.driver)
-        actions.pointer_action.move_to_location(*self.pointer(*start)).pointer_down()
-        actions.pointer_action.move_to_location(*self.pointer(*end)).pointer_up()
-        self.page.after_check(actions.perform, "the drawn hotspot")
-
-    def press_text(self, x, y):
-        actions = ActionBuilder(self.page.driver)
-        actions.pointer_action.move_to_location(*self.pointer(x, y))
-        actions.perform()
-        return self.page.element("press").text
-
-    def keys(self, *keys):
-        self.page.after_check(lambda: self.page.element("viewport").send_keys(*keys), "the edit by keys")
-
-    def type_path(self, text):
-        """Types text over the selected line's path, then leaves the field."""
-        path = self.page.element("path")
-        path.send_keys(Keys.CONTROL, "a")
-        path.send_keys(text, Keys.TAB)
-
-    def select_line(self, number):
-        self.page.driver.find_element("css selector", "#lines li[data-line='%d'] button" % number).click()
-
-    def demo(self):
-        folder = self.path("demo")
-        subprocess.run([sys.executable, DEMO_SCRIPT, folder], check=True, timeout=120)
-        return folder
 
 
 class DrawAndSave(EditorCase):
@@ -237,7 +164,7 @@ class SavesInPlace(EditorCase):
 
 class Policy(EditorCase):
     def test_the_page_works_with_only_its_own_scripts_and_no_eval(self):
-        html = read(PAGE).decode()
+        html = read(EditorCase.page_file).decode()
         policy = re.search(r'http-equiv="Content-Security-Policy"\s+content="([^"]*)"', html).group(1)
         sources = dict(directive.split(None, 1) for directive in policy.split("; "))["script-src"].split()
         self.assertEqual([s for s in sources if not s.startswith("'sha256-")], ["'wasm-unsafe-eval'"])
@@ -479,6 +406,6 @@ class PictureImport(EditorCase):
 
 
 if __name__ == "__main__":
-    PAGE, CHECKER, DEMO_SCRIPT = map(os.path.abspath, sys.argv[1:4])
+    EditorCase.page_file, CHECKER, EditorCase.demo_script = map(os.path.abspath, sys.argv[1:4])
     del sys.argv[1:4]
     unittest.main()

@@ -11,8 +11,7 @@ import unittest
 
 from selenium.webdriver.support.ui import Select
 
-from editor_test import EditorCase, png
-import editor_test
+from editorcase import EditorCase, png
 
 import lumdriver
 import skinfiles
@@ -59,5 +58,5 @@ class FolderFromTheEditor(EditorCase):
 
 
 if __name__ == "__main__":
-    editor_test.PAGE = os.path.abspath(sys.argv.pop(1))
+    EditorCase.page_file = os.path.abspath(sys.argv.pop(1))
     unittest.main()

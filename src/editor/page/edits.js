@@ -33,7 +33,7 @@ function readChecked() {
 
 // After every change: the folder gets the text, the model checks it, the view shows it.
 function recheck() {
-  if (doc.iniPresent) putFile(kIniName, doc.text);
+  if (doc.iniPresent) putFile(bridge.facts.hotspotFile, doc.text);
   readChecked();
   showChecked();
 }

@@ -3,8 +3,6 @@
 // to write in place, a dropped folder, a picture, sounds.
 
 const kFolder = "/skin";                 // the open folder, in the module's file system
-const kIniName = "lum.ini";
-const kSkinName = "lum.bmp";
 
 const folder = {
   files: new Map(),      // path in the folder -> bytes, for the checker and for trying sounds
@@ -51,7 +49,7 @@ function addFile(name, bytes) {
 
 // A lum.ini that is a folder could be neither checked nor saved.
 function iniIsFolder(files) {
-  return [...files.keys()].some((path) => path.startsWith(kIniName + "/"));
+  return [...files.keys()].some((path) => path.startsWith(bridge.facts.hotspotFile + "/"));
 }
 
 // A folder's files by their path inside it: the first part of each path is
@@ -153,11 +151,11 @@ async function decodePicture(file) {
 
 function openFiles(files, directory, name) {
   if (iniIsFolder(files)) {
-    say(name + ": its lum.ini is a folder, not a file; rename that folder and open the skin folder again.", true);
+    say(name + ": its " + bridge.facts.hotspotFile + " is a folder, not a file; rename that folder and open the skin folder again.", true);
     return;
   }
   startFolder(files, directory);
-  const ini = files.has(kIniName) ? files.get(kIniName) : null;
+  const ini = files.has(bridge.facts.hotspotFile) ? files.get(bridge.facts.hotspotFile) : null;
   startSaving(ini);
   startDocument(ini || new Uint8Array(0), ini !== null);
   recheck();
@@ -170,7 +168,7 @@ function sayOpened(name, directory) {
   const failed = doc.report.findings.filter((f) => f.kind === "load-fails");
   if (failed.length) { say(name + ": " + failed.map((f) => f.message).join(" "), true); return; }
   const shown = view.skin.layer ? "" : ", too large to show here";
-  say(name + ": " + doc.lines.length + " lines in lum.ini, skin " + view.skin.width + " × " + view.skin.height + shown +
+  say(name + ": " + doc.lines.length + " lines in " + bridge.facts.hotspotFile + ", skin " + view.skin.width + " × " + view.skin.height + shown +
       (directory ? "; saving writes into the folder." : "; saving downloads the files."));
 }
 
@@ -195,8 +193,8 @@ async function importPicture(file) {
   try { picture = await decodePicture(file); } catch (e) { say(e.message, true); return; }
   const skin = pictureSkin(picture);
   if (!skin) { say("\"" + file.name + "\" cannot be made into a skin: it is too large for this page's memory.", true); return; }
-  if (!doc.report) openFiles(new Map([[kIniName, new Uint8Array(0)]]), null, "new skin");
-  addFile(kSkinName, skin.bytes);
+  if (!doc.report) openFiles(new Map([[bridge.facts.hotspotFile, new Uint8Array(0)]]), null, "new skin");
+  addFile(bridge.facts.skinFile, skin.bytes);
   recheck();
   takeSkin();
   draw();

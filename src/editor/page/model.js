@@ -5,7 +5,7 @@
 
 const bridge = {
   model: null,
-  facts: null,  // what the page must know of the model: keywords, slots, the drag's map value
+  facts: null,  // what the page must know of the model: keywords, slots, the drag's map value, file names
 };
 
 function startBridge(model) {

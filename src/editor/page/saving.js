@@ -66,12 +66,12 @@ function iniToWrite() {
 // here is replaced only after a warning, and the go-ahead holds for that one
 // save of that one file on disk.
 async function mayReplaceIni() {
-  const onDisk = await fileInFolder(kIniName);
+  const onDisk = await fileInFolder(bridge.facts.hotspotFile);
   if (sameOrBothAbsent(onDisk, saving.loadedIni)) return true;
   if (saving.goAhead && sameOrBothAbsent(onDisk, saving.goAhead.onDisk)) return true;
   saving.goAhead = { onDisk };
-  say("lum.ini was changed on disk after it was loaded here. Save again to replace it anyway; " +
-      "the file on disk is then kept as lum.ini.bak.", true);
+  say(bridge.facts.hotspotFile + " was changed on disk after it was loaded here. Save again to replace it anyway; " +
+      "the file on disk is then kept as " + bridge.facts.hotspotFile + ".bak.", true);
   return false;
 }
 
@@ -81,18 +81,18 @@ async function saveInFolder() {
     folder.files.set(name, bytes);
   }
   folder.added = new Map();
-  if (!iniToWrite()) { say("No lum.ini was written: it would have no line."); return; }
+  if (!iniToWrite()) { say("No " + bridge.facts.hotspotFile + " was written: it would have no line."); return; }
   if (!(await mayReplaceIni())) return;
   forgetGoAhead();
-  await replaceInFolder(kIniName, doc.text);
+  await replaceInFolder(bridge.facts.hotspotFile, doc.text);
   saving.loadedIni = doc.text;
-  say("Saved lum.ini in the folder.");
+  say("Saved " + bridge.facts.hotspotFile + " in the folder.");
 }
 
 function saveAsDownloads() {
-  const names = [...folder.added.keys(), ...(iniToWrite() ? [kIniName] : [])];
+  const names = [...folder.added.keys(), ...(iniToWrite() ? [bridge.facts.hotspotFile] : [])];
   for (const [name, bytes] of folder.added) download(name, bytes);
-  if (iniToWrite()) download(kIniName, doc.text);
+  if (iniToWrite()) download(bridge.facts.hotspotFile, doc.text);
   say((names.join(", ") || "Nothing") + " went to the browser's downloads; copy them into the skin folder.");
 }
 

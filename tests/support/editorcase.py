@@ -1,0 +1,89 @@
+"""What the editor's tests share: a fresh page per case in headless
+Chromium, pointer and key helpers at the page's zoom, and PNG pictures made
+in memory."""
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import zlib
+
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.common.keys import Keys
+
+from editorpage import EditorPage, chromium_found
+
+
+def read(path):
+    with open(path, "rb") as data:
+        return data.read()
+
+
+def rgba_png(width, height, compressed_rows):
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", compressed_rows) + chunk(b"IEND", b""))
+
+
+def png(width, height, rgba_at):
+    """An RGBA PNG whose pixel (x, y) is rgba_at(x, y)."""
+    raw = b"".join(b"\0" + b"".join(bytes(rgba_at(x, y)) for x in range(width)) for y in range(height))
+    return rgba_png(width, height, zlib.compress(raw))
+
+
+class EditorCase(unittest.TestCase):
+    """A fresh page per case; the test script sets page_file (and demo_script) from its arguments."""
+    page_file = demo_script = None
+
+    def setUp(self):
+        if not chromium_found():
+            self.skipTest("chromium and chromedriver are not installed (scripts/setup installs them)")
+        self.temp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.temp.cleanup)
+        self.root = self.temp.name
+        self.downloads = os.path.join(self.root, "downloads")
+        os.makedirs(self.downloads)
+        self.page = EditorPage(self.page_file, self.downloads)
+        self.addCleanup(self.page.close)
+
+    def path(self, name):
+        return os.path.join(self.root, name)
+
+    def pointer(self, x, y):
+        """The viewport position of the middle of skin pixel (x, y) at the page's zoom."""
+        box = self.page.driver.execute_script(
+            "const r = document.getElementById('board').getBoundingClientRect(); return [r.left, r.top];")
+        zoom = int(self.page.element("zoom").get_attribute("value"))
+        return int(box[0] + x * zoom + zoom // 2), int(box[1] + y * zoom + zoom // 2)
+
+    def drag(self, start, end):
+        actions = ActionBuilder(self.page.driver)
+        actions.pointer_action.move_to_location(*self.pointer(*start)).pointer_down()
+        actions.pointer_action.move_to_location(*self.pointer(*end)).pointer_up()
+        self.page.after_check(actions.perform, "the drawn hotspot")
+
+    def press_text(self, x, y):
+        actions = ActionBuilder(self.page.driver)
+        actions.pointer_action.move_to_location(*self.pointer(x, y))
+        actions.perform()
+        return self.page.element("press").text
+
+    def keys(self, *keys):
+        self.page.after_check(lambda: self.page.element("viewport").send_keys(*keys), "the edit by keys")
+
+    def type_path(self, text):
+        """Types text over the selected line's path, then leaves the field."""
+        path = self.page.element("path")
+        path.send_keys(Keys.CONTROL, "a")
+        path.send_keys(text, Keys.TAB)
+
+    def select_line(self, number):
+        self.page.driver.find_element("css selector", "#lines li[data-line='%d'] button" % number).click()
+
+    def demo(self):
+        folder = self.path("demo")
+        subprocess.run([sys.executable, self.demo_script, folder], check=True, timeout=120)
+        return folder
