@@ -33,14 +33,23 @@ std::string PixelRows(int32_t width, const std::vector<std::vector<uint32_t>>& r
     for (auto row = rowsTopFirst.rbegin(); row != rowsTopFirst.rend(); ++row) {
         std::string stored;
         for (int32_t x = 0; x < width; x++) {
-            uint32_t bgr = (*row)[static_cast<size_t>(x)];
-            stored.push_back(static_cast<char>(bgr >> 16));
-            stored.push_back(static_cast<char>(bgr >> 8));
-            stored.push_back(static_cast<char>(bgr));
+            uint32_t rgb = (*row)[static_cast<size_t>(x)];
+            stored.push_back(static_cast<char>(rgb));
+            stored.push_back(static_cast<char>(rgb >> 8));
+            stored.push_back(static_cast<char>(rgb >> 16));
         }
         while (stored.size() % 4 != 0)
             stored.push_back('\x77');
         out += stored;
     }
     return out;
+}
+
+std::string MakeSkinFile(int32_t width, const std::vector<std::vector<uint32_t>>& rowsTopFirst)
+{
+    BitmapSpec layout;
+    layout.width = width;
+    layout.height = static_cast<int32_t>(rowsTopFirst.size());
+    layout.pixels = PixelRows(width, rowsTopFirst);
+    return MakeBitmap(layout);
 }

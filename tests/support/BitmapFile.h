@@ -27,8 +27,12 @@ struct BitmapSpec {
 };
 std::string MakeBitmap(const BitmapSpec& layout);
 
-// A 24-bit pixel array of width x height from rows of (blue, green, red)
-// triples given top row first, stored bottom-up with each row padded to 4 bytes.
+// A 24-bit pixel array of width x height from rows of 0xRRGGBB colours given
+// top row first, stored bottom-up, each row padded to 4 bytes with 0x77s that
+// a reader taking them for pixels would show.
 std::string PixelRows(int32_t width, const std::vector<std::vector<uint32_t>>& rowsTopFirst);
+
+// A skin file of those rows, with the model's skin file headers.
+std::string MakeSkinFile(int32_t width, const std::vector<std::vector<uint32_t>>& rowsTopFirst);
 
 #endif

@@ -25,18 +25,14 @@ struct HeldImage {
 
 TEST_F(DibImageTest, PlainBitmapHasNoColorTableAndPixelsAfterTheHeader)
 {
-    BitmapSpec layout;
-    layout.width = 2;
-    layout.height = 1;
-    layout.pixels = PixelRows(2, {{0x112233, 0x445566}});
-    HeldImage held(MakeBitmap(layout));
+    HeldImage held(MakeSkinFile(2, {{0x112233, 0x445566}}));
     const DibImage& image = held.image;
     ASSERT_EQ(image.isValid(), 1);
     EXPECT_EQ(image.width(), 2);
     EXPECT_EQ(image.height(), 1);
     EXPECT_EQ(image.colorCount(), 0u);
     EXPECT_EQ(PixelOffset(image), 40);
-    EXPECT_EQ(image.pixelBits()[0], 0x11);
+    EXPECT_EQ(image.pixelBits()[0], 0x33);  // the first pixel's blue
     EXPECT_EQ(image.blockSize(), 40u + 8u);
     EXPECT_TRUE(shownMessages.empty());
 }

@@ -38,11 +38,7 @@ const uint32_t kMagenta = 0xFF00FF;
 
 std::string SmallSkin()
 {
-    BitmapSpec layout;
-    layout.width = 5;
-    layout.height = 3;
-    layout.pixels = PixelRows(5, {{1, kMagenta, 2, 3, 4}, {5, 6, 7, kMagenta, 8}, {9, 9, 9, 9, kMagenta}});
-    return MakeBitmap(layout);
+    return MakeSkinFile(5, {{1, kMagenta, 2, 3, 4}, {5, 6, 7, kMagenta, 8}, {9, 9, 9, 9, kMagenta}});
 }
 
 class FileFaultTest : public SkinModelTest {

@@ -52,11 +52,7 @@ TEST_F(HotspotMapTest, ReachCountsPixelsOnTheSkinAndWhoWinsThem)
     for (auto& row : rows)
         for (int x = 4; x < 8; x++)
             row[x] = 0xFF00FF;
-    BitmapSpec layout;
-    layout.width = 8;
-    layout.height = 4;
-    layout.pixels = PixelRows(8, rows);
-    std::string file = MakeBitmap(layout);
+    std::string file = MakeSkinFile(8, rows);
     LoadFailure failure;
     ASSERT_EQ(BuildSkinFromBytes(BytesOf(file), file.size(), &failure), 1);
     Table("a -3 -1 3 4\nb 1 0 6 3\nc 4 0 9 3\nd 5 1 7 3\ne 8 0 20 20\nf 0 1 3 9\ng 0 -3 3 2\n");

@@ -94,7 +94,7 @@ TEST_F(CreationTest, EightBitSkinIsReportedAndEndsTheProgram)
 {
     WriteFile("lum.ini", kValidIni);
     std::string eightBit = MakePlainSkinFile(4, 4, 0);
-    eightBit[28] = 8;
+    SetField(eightBit, kBiBitCount, 8, 2);
     WriteFile("lum.bmp", eightBit);
     CreateWindowNow();
     ASSERT_EQ(shownBoxes.size(), 1u);

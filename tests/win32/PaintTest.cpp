@@ -64,12 +64,8 @@ protected:
     void SetUp() override
     {
         SkinWindowTest::SetUp();
-        std::vector<uint32_t> skin = {
-            kKey,     0x000000, 0xFFFFFF,
-            0x123456, kKey,     0xFF01FF,
-        };
         WriteFile("lum.ini", "");
-        WriteFile("lum.bmp", MakeSkinFile(3, 2, skin));
+        WriteFile("lum.bmp", MakeSkinFile(3, {{kKey, 0x000000, 0xFFFFFF}, {0x123456, kKey, 0xFF01FF}}));
         ASSERT_NE(CreateWindowNow(), nullptr);
     }
 };

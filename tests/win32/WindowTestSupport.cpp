@@ -1,29 +1,14 @@
 #include "WindowTestSupport.h"
 
-#include "DibWriter.h"
 #include "RecordingDesktopCalls.h"
 #include "SkinWindow.h"
 #include "Startup.h"
 
 #include <cstdio>
 
-std::string MakeSkinFile(int32_t width, int32_t height, const std::vector<uint32_t>& topRowFirst)
-{
-    std::string file(kDibPixelOffset, '\0');
-    for (int32_t row = height - 1; row >= 0; row--) {
-        for (int32_t x = 0; x < width; x++) {
-            uint32_t colour = topRowFirst[row * width + x];
-            file += {char(colour), char(colour >> 8), char(colour >> 16)};
-        }
-        file.append(static_cast<size_t>(width % 4), '\0');
-    }
-    WriteDibHeaders(reinterpret_cast<unsigned char*>(&file[0]), width, height, file.size() - kDibPixelOffset);
-    return file;
-}
-
 std::string MakePlainSkinFile(int32_t width, int32_t height, uint32_t colour)
 {
-    return MakeSkinFile(width, height, std::vector<uint32_t>(width * height, colour));
+    return MakeSkinFile(width, std::vector<std::vector<uint32_t>>(height, std::vector<uint32_t>(width, colour)));
 }
 
 static void ResetProgramRecords()

@@ -1,6 +1,8 @@
 #ifndef LUM_TESTS_WINDOWTESTSUPPORT_H
 #define LUM_TESTS_WINDOWTESTSUPPORT_H
 
+#include "BitmapFile.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,11 +10,7 @@
 #include <string>
 #include <vector>
 
-// A 24-bit bottom-up bitmap file of width x height from colours given as
-// 0xRRGGBB, top row first.
-std::string MakeSkinFile(int32_t width, int32_t height, const std::vector<uint32_t>& topRowFirst);
-
-// A skin of one colour.
+// A skin of one colour, 0xRRGGBB.
 std::string MakePlainSkinFile(int32_t width, int32_t height, uint32_t colour);
 
 // Each test runs in a fresh, empty current directory with the program's
