@@ -10,16 +10,13 @@ A folder that already holds other files of these names, someone's own skin,
 is left as it was. Each file is written beside its place and renamed over
 it, so that none is ever left half written.
 """
-import io
-import math
 import os
-import struct
 import sys
 import tempfile
-import wave
+
+from skinfiles import KEY, bitmap_bytes, tone
 
 WIDTH, HEIGHT = 203, 90
-KEY = (255, 0, 255)
 PANEL = (38, 42, 54)
 EDGE = (90, 98, 120)
 
@@ -70,43 +67,15 @@ def fill(pixels, left, top, right, bottom, colour):
             pixels[y][x] = colour
 
 
-def bitmap(pixels):
-    row_bytes = (3 * WIDTH + 3) // 4 * 4
-    data = bytearray()
-    for row in reversed(pixels):  # stored bottom-up
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((b, g, r))
-        data += line + bytes(row_bytes - len(line))
-    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(data), 0, 0, 14 + len(info))
-    return header + info + bytes(data)
-
-
-def tone(frequency, seconds=1.0, rate=22050):
-    frames = bytearray()
-    count = int(seconds * rate)
-    for i in range(count):
-        fade = min(1.0, i / 400, (count - i) / 400)
-        frames += struct.pack("<h", int(12000 * fade * math.sin(2 * math.pi * frequency * i / rate)))
-    data = io.BytesIO()
-    with wave.open(data, "wb") as out:
-        out.setnchannels(1)
-        out.setsampwidth(2)
-        out.setframerate(rate)
-        out.writeframes(bytes(frames))
-    return data.getvalue()
-
-
 def skin_files():
     """{name: bytes} of every file of the demo skin."""
     lines = [f"{name} {left} {top} {right} {bottom}"
              for (left, top, right, bottom), _, name, _ in PADS]
     lines.append("MIN {} {} {} {}".format(*MIN_RECT))
     lines.append("EXIT {} {} {} {}".format(*EXIT_RECT))
-    files = {"lum.bmp": bitmap(draw()), "lum.ini": ("\r\n".join(lines) + "\r\n").encode("ascii")}
+    files = {"lum.bmp": bitmap_bytes(draw()), "lum.ini": ("\r\n".join(lines) + "\r\n").encode("ascii")}
     for _, _, name, frequency in PADS:
-        files[name] = tone(frequency)
+        files[name] = tone(frequency, seconds=1.0, fade=400)
     return files
 
 

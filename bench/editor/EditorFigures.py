@@ -25,8 +25,7 @@ import time
 from selenium.webdriver.common.keys import Keys
 
 from editorpage import EditorPage
-from skinfiles import KEY, bmp_file
-from skinfolders import wave
+from skinfiles import KEY, bitmap_bytes, wave
 
 EDITS = 41
 NODE_RUNS = 7
@@ -46,11 +45,9 @@ new MutationObserver((records) => {
 
 
 def skin_bytes(width, height):
-    """A 24-bit skin: bands of colour with a see-through stripe every 64 rows."""
-    pad = bytes(-3 * width % 4)
-    opaque = bytes((60, 90, 120)) * width + pad
-    key = bytes(reversed(KEY)) * width + pad
-    return bmp_file(width, height, b"".join(key if y % 64 == 0 else opaque for y in range(height)))
+    """A 24-bit skin of one colour with a see-through stripe every 64 rows."""
+    key, opaque = [KEY] * width, [(120, 90, 60)] * width
+    return bitmap_bytes([key if y % 64 == 0 else opaque for y in range(height)])
 
 
 def skin_folder(folder, width, height):

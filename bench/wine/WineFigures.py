@@ -31,14 +31,12 @@ Usage: WineFigures.py LUM_EXE BARE_EXE PAINT_EXE SOUND_BASELINE_EXE WORK_FOLDER 
 import array
 import ctypes
 import json
-import math
 import os
 import shutil
 import statistics
 import subprocess
 import sys
 import time
-import wave
 
 import skinfiles
 
@@ -65,7 +63,6 @@ FIRST_PRESS_SETTLE = 1.0
 PRESS_GAP = 1.5
 TONE_SECONDS = 0.3
 TONE_FREQUENCY = 880
-TONE_AMPLITUDE = 12000
 ONSET_LEVEL = 2000
 SOUND_RATE = 44100
 
@@ -80,15 +77,7 @@ def write_skin(folder, width, height):
     """A bottom-up 24-bit lum.bmp of skin_colour pixels and an empty lum.ini,
     so that a press anywhere starts a drag. Returns the skin file's size."""
     os.makedirs(folder, exist_ok=True)
-    row_bytes = (3 * width + 3) // 4 * 4
-    rows = []
-    for y in range(height - 1, -1, -1):
-        row = bytearray(row_bytes)
-        for x in range(width):
-            red, green, blue = skin_colour(x, y)
-            row[3 * x:3 * x + 3] = bytes((blue, green, red))
-        rows.append(bytes(row))
-    skin = skinfiles.bmp_file(width, height, b"".join(rows))
+    skin = skinfiles.bitmap_bytes(skinfiles.picture(width, height, skin_colour))
     with open(os.path.join(folder, "lum.bmp"), "wb") as out:
         out.write(skin)
     open(os.path.join(folder, "lum.ini"), "wb").close()
@@ -342,15 +331,8 @@ def write_first_press_folder(folder):
     write_skin(folder, *FIRST_PRESS_SIZE)
     with open(os.path.join(folder, "lum.ini"), "w") as out:
         out.write("tone.wav 0 0 %d %d\n" % FIRST_PRESS_SIZE)
-    rate = 22050
-    count = int(TONE_SECONDS * rate)
-    tone = array.array("h", (int(TONE_AMPLITUDE * math.sin(2 * math.pi * TONE_FREQUENCY * i / rate))
-                             for i in range(count)))
-    with wave.open(os.path.join(folder, "tone.wav"), "wb") as out:
-        out.setnchannels(1)
-        out.setsampwidth(2)
-        out.setframerate(rate)
-        out.writeframes(tone.tobytes())
+    with open(os.path.join(folder, "tone.wav"), "wb") as out:
+        out.write(skinfiles.tone(TONE_FREQUENCY, TONE_SECONDS))
 
 
 class Recording:

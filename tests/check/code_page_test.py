@@ -17,12 +17,11 @@ import tempfile
 import unittest
 
 import lumdriver
-import skinfiles
-from lumdriver import windows_path
-from skinfolders import CODE_PAGE_FOLDERS, CODE_PAGE_PLAYED, make_code_page_folder, played_lines
+from lumdriver import LOW, windows_path
+from skinfiles import tone
+from skinfolders import CODE_PAGE_FOLDERS, CODE_PAGE_PLAYED, make_code_page_folder, played_lines, write
 
 NATIVE = NODE = WINDOWS = None
-TONE, HEARD = 440, 3000
 # The locale that gives Wine each code page; scripts/setup generates ru_RU.UTF-8.
 LOCALES = {1252: "C.UTF-8", 1251: "ru_RU.UTF-8"}
 ORIGIN = (50, 50)
@@ -63,7 +62,7 @@ class CodePageTest(unittest.TestCase):
             for number, line in enumerate(lines, 1):
                 x, y = middle(line)
                 samples = lumdriver.capture_sound(1.5, lambda: lumdriver.click(ORIGIN[0] + x, ORIGIN[1] + y))
-                if lumdriver.tone_level(samples, TONE) > HEARD:
+                if lumdriver.tone_heard(samples, LOW):
                     played.append(number)
             return played
         finally:
@@ -77,7 +76,7 @@ class CodePageTest(unittest.TestCase):
                               "the locale %s is missing: run scripts/setup" % locale)
                 folder = make_code_page_folder(self.root, page)
                 for name in CODE_PAGE_FOLDERS[page][1]:
-                    skinfiles.write_tone(os.path.join(folder, name), TONE, seconds=1.0)
+                    write(folder, name, tone(LOW, seconds=1.0))
                 os.environ["LANG"] = os.environ["LC_ALL"] = locale
                 lines = [line.decode("latin-1") for line in CODE_PAGE_FOLDERS[page][0]]
                 played = self.lines_lum_played(folder, lines)

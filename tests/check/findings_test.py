@@ -12,7 +12,7 @@ import sys
 import tempfile
 import unittest
 
-from skinfiles import bmp_file
+from skinfiles import bitmap_bytes
 from skinfolders import (CODE_PAGE_PLAYED, GOOD_WAVE, bitmap, check_json, kinds_by_line,
                          make_code_page_folder, make_every_kind_folder, make_folder, plain_skin, played_lines,
                          run_check, wave, write)
@@ -160,18 +160,13 @@ class PageFileTest(CheckerTest):
         self.assertEqual(sorted(os.listdir(self.root)), ["page.html", "skin"])
 
 
-def grey_skin(width, height):
-    """A plain bitmap, made without a pixel loop: large ones are cheap."""
-    row = bytes([90]) * (3 * width) + bytes(-3 * width % 4)
-    return bmp_file(width, height, row * height)
-
-
 class PreviewLimitTest(CheckerTest):
     """A skin larger than the page can show gets a sentence instead of a picture."""
 
     def board_of(self, width, height):
         """What the page shows above its details, cut short: a picture is megabytes."""
-        folder = self.folder(f"skin{width}x{height}", ["EXIT 0 0 9 9"], grey_skin(width, height))
+        skin = bitmap_bytes([[(90, 90, 90)] * width] * height)
+        folder = self.folder(f"skin{width}x{height}", ["EXIT 0 0 9 9"], skin)
         page = os.path.join(self.root, "page.html")
         status, _, err = run_check(CHECKER, "--html", page, folder, timeout=300)
         self.assertIn(status, (0, 1), err)

@@ -11,12 +11,12 @@ import struct
 import subprocess
 import sys
 import unittest
-import zlib
 
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
-from editorcase import EditorCase, png, read, rgba_png
+from editorcase import EditorCase, read
+from skinfiles import bitmap_bytes, picture, png_bytes
 
 from skinfolders import (CODE_PAGE_FOLDERS, KEY, make_code_page_folder, make_every_kind_folder, make_folder, plain_skin,
                          wave, write)
@@ -178,20 +178,6 @@ class Policy(EditorCase):
         self.assertEqual(self.page.policy_refusals(), [])
 
 
-def plain_png(width, height):
-    """An opaque grey PNG, made row by row so that a large one costs little."""
-    packer = zlib.compressobj(1)
-    row = b"\0" + b"\x80\x80\x80\xff" * width
-    return rgba_png(width, height, b"".join([packer.compress(row) for _ in range(height)] + [packer.flush()]))
-
-
-def black_bmp(width, height):
-    """A black 24-bit BMP, made without a pixel at a time."""
-    data = bytes((3 * width + 3) // 4 * 4 * height)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    return struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54) + info + data
-
-
 class LargeSkins(EditorCase):
     LARGEST_PIXELS = 2 ** 27
     # The page offers scripts nothing of the editor: the model's module is
@@ -236,13 +222,13 @@ class LargeSkins(EditorCase):
 
     def test_a_skin_past_the_largest_is_checked_but_not_shown(self):
         folder = self.path("huge")
-        make_folder(folder, ["EXIT 0 0 20 20"], black_bmp(16384, self.LARGEST_PIXELS // 16384 + 1))
+        make_folder(folder, ["EXIT 0 0 20 20"], bitmap_bytes([[(0, 0, 0)] * 16384] * (self.LARGEST_PIXELS // 16384 + 1)))
         self.page.open_folder(folder)
         self.assertEqual(self.press_text(5, 5), "exit")
         self.assertIn("skin 16384 × 8193, too large to show here", self.page.status())
 
     def write_png(self, name, width, height):
-        write(self.root, name, plain_png(width, height))
+        write(self.root, name, png_bytes([[(128, 128, 128, 255)] * width] * height))
         return self.path(name)
 
 
@@ -367,7 +353,7 @@ class PictureImport(EditorCase):
                 return (255, 0, 255, 255 if y else 128)       # opaque magenta, also just at half
             return (x * 20, y * 30, 200, 255)
 
-        write(self.root, "picture.png", png(13, 5, colour))
+        write(self.root, "picture.png", png_bytes(picture(13, 5, colour)))
         self.page.import_picture(self.path("picture.png"))
         self.assertIn("10 opaque magenta pixels became (254, 0, 254)", self.page.status())
         self.page.after_check(lambda: self.page.element("new-hotspot").click(), "the new hotspot")
@@ -388,14 +374,14 @@ class PictureImport(EditorCase):
                 "  new DragEvent('drop', { bubbles: true, cancelable: true, dataTransfer: transfer }));",
                 [[name, list(data)] for name, data in files]), "the drop")
 
-        drop([("picture.png", png(13, 5, lambda x, y: (1, 2, 3, 255)))])
+        drop([("picture.png", png_bytes([[(1, 2, 3, 255)] * 13] * 5))])
         self.assertEqual(self.page.skin(), "13 × 5")
         drop([("a.wav", wave()), ("b.WAV", wave())])
         self.assertIn("Added 2 sound files", self.page.status())
 
     def test_pictures_that_cannot_be_skins_are_refused(self):
         write(self.root, "broken.png", b"\x89PNG\r\n\x1a\nthis is no picture")
-        write(self.root, "wide.png", png(16385, 1, lambda x, y: (0, 0, 0, 255)))
+        write(self.root, "wide.png", png_bytes([[(0, 0, 0, 255)] * 16385]))
         for name, words in (("broken.png", "is not a picture this browser can read"),
                             ("wide.png", "16385 × 1 pixels; a skin can have at most 16384")):
             with self.subTest(name):

@@ -11,13 +11,13 @@ import unittest
 
 from selenium.webdriver.support.ui import Select
 
-from editorcase import EditorCase, png
+from editorcase import EditorCase
 
 import lumdriver
-import skinfiles
+from lumdriver import HIGH, LOW
+from skinfiles import picture, png_bytes, tone
+from skinfolders import write
 
-LOW, HIGH = 440, 1320
-HEARD, SILENT = 3000, 300
 ORIGIN = (50, 50)
 # Interiors drawn on the 120 x 60 picture, corners included, and their tones.
 DRAWN = [((8, 10), (40, 45), "low.wav", LOW), ((70, 10), (110, 45), "high.wav", HIGH)]
@@ -27,10 +27,10 @@ class FolderFromTheEditor(EditorCase):
     def test_the_drawn_hotspots_play_their_tones_in_lum(self):
         lumdriver.require_session()
         sounds = [self.path("low.wav"), self.path("high.wav")]
-        skinfiles.write_tone(sounds[0], LOW, seconds=1.0)
-        skinfiles.write_tone(sounds[1], HIGH, seconds=1.0)
-        with open(self.path("picture.png"), "wb") as out:
-            out.write(png(120, 60, lambda x, y: (0, 0, 0, 0) if x + y < 6 else (40 + x, 80, 120 + y, 255)))
+        write(self.root, "low.wav", tone(LOW, seconds=1.0))
+        write(self.root, "high.wav", tone(HIGH, seconds=1.0))
+        write(self.root, "picture.png",
+              png_bytes(picture(120, 60, lambda x, y: (0, 0, 0, 0) if x + y < 6 else (40 + x, 80, 120 + y, 255))))
         self.page.import_picture(self.path("picture.png"))
         self.page.add_sounds(sounds)
         Select(self.page.element("zoom")).select_by_value("2")
@@ -46,14 +46,12 @@ class FolderFromTheEditor(EditorCase):
         self.addCleanup(lum.stop)
         lum.wait_window()
         self.assertEqual(lum.rect(), (50, 50, 170, 110))
-        for (x0, y0), (x1, y1), sound, tone in DRAWN:
-            other = HIGH if tone == LOW else LOW
+        for (x0, y0), (x1, y1), sound, frequency in DRAWN:
+            other = HIGH if frequency == LOW else LOW
             for x, y in ((x0, y0), (x1, y1)):
                 with self.subTest(sound=sound, corner=(x, y)):
                     samples = lumdriver.capture_sound(1.5, lambda: lumdriver.click(ORIGIN[0] + x, ORIGIN[1] + y))
-                    levels = (lumdriver.tone_level(samples, tone), lumdriver.tone_level(samples, other))
-                    self.assertGreater(levels[0], HEARD, "%s not heard: levels %s" % (sound, levels))
-                    self.assertLess(levels[1], SILENT, "the other tone heard too: levels %s" % (levels,))
+                    lumdriver.assert_tones(samples, frequency, [other])
         self.assertEqual(lum.rect(), (50, 50, 170, 110))
 
 

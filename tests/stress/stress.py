@@ -12,9 +12,9 @@ import time
 import unittest
 
 import lumdriver
-from lumdriver import run, click, move_pointer, capture_sound, tone_level, screenshot
-from lumcase import LumCase, screen, HOTSPOTS, WIDTH, HEIGHT, LOW, HEARD
-import skinfiles
+from lumdriver import LOW, assert_tones, run, click, move_pointer, capture_sound, tone_heard, screenshot
+from lumcase import LumCase, screen, HOTSPOTS, WIDTH, HEIGHT
+from skinfiles import KEY, bmp_file
 
 SOUND_POINT = (20, 20)  # inside low.wav's rectangle
 MIN_POINT = (80, 12)
@@ -50,12 +50,11 @@ class Presses(StressCase):
         # program may still be working through the queued presses, each of
         # which stops the last sound and starts the next, so a press is tried
         # a few times before the service counts as silent.
-        level = 0
         for _ in range(5):
-            level = tone_level(capture_sound(1.0, lambda: click(x, y)), LOW)
-            if level > HEARD:
+            samples = capture_sound(1.0, lambda: click(x, y))
+            if tone_heard(samples, LOW):
                 break
-        self.assertGreater(level, HEARD)
+        assert_tones(samples, LOW)
         self.assert_still_answers_and_ends_on_escape()
 
     def test_presses_of_every_button_during_a_drag_leave_it_to_the_left_release(self):
@@ -146,7 +145,7 @@ def big_pixel(x, y):
     """The large skin's pixel (r, g, b); red never reaches 255, so only the
     key box is magenta."""
     if BIG_KEY[0] <= x < BIG_KEY[2] and BIG_KEY[1] <= y < BIG_KEY[3]:
-        return skinfiles.KEY
+        return KEY
     return x % 251, y % 241, (x + y) % 256
 
 
@@ -163,7 +162,7 @@ def big_skin_bytes():
         if BIG_KEY[1] <= y < BIG_KEY[3]:
             row[3 * BIG_KEY[0]:3 * BIG_KEY[2]] = b"\xff\x00\xff" * (BIG_KEY[2] - BIG_KEY[0])
         rows.append(bytes(row))  # 12,000 bytes: no row padding
-    return skinfiles.bmp_file(BIG_WIDTH, BIG_HEIGHT, b"".join(rows))
+    return bmp_file(BIG_WIDTH, BIG_HEIGHT, b"".join(rows))
 
 
 class LargeFiles(StressCase):
@@ -175,7 +174,7 @@ class LargeFiles(StressCase):
         # The part on the screen, key box included, is the skin.
         shot = screenshot(50, 50, 200, 120)
         wrong = [(x, y) for y in range(120) for x in range(200)
-                 if (shot[y][x] == skinfiles.KEY if big_pixel(x, y) == skinfiles.KEY
+                 if (shot[y][x] == KEY if big_pixel(x, y) == KEY
                      else shot[y][x] != big_pixel(x, y))]
         self.assertEqual(wrong[:5], [], "%d pixels differ from the skin" % len(wrong))
         self.assert_still_answers_and_ends_on_escape()
@@ -188,7 +187,7 @@ class LargeFiles(StressCase):
         self.assert_rect(50, 50)
         self.assert_shows_skin()
         samples = capture_sound(1.0, lambda: click(*screen(*SOUND_POINT)))
-        self.assertGreater(tone_level(samples, LOW), HEARD)
+        assert_tones(samples, LOW)
         # The last line, far beyond the 32 stored, is no hotspot: a press drags.
         lumdriver.drag([screen(*DRAG_POINT), screen(DRAG_POINT[0] + 4, DRAG_POINT[1] + 3)])
         self.wait_rect(54, 53)

@@ -1,13 +1,10 @@
 """What the editor's tests share: a fresh page per case in headless
-Chromium, pointer and key helpers at the page's zoom, and PNG pictures made
-in memory."""
+Chromium, and pointer and key helpers at the page's zoom."""
 import os
-import struct
 import subprocess
 import sys
 import tempfile
 import unittest
-import zlib
 
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.keys import Keys
@@ -18,20 +15,6 @@ from editorpage import EditorPage, chromium_found
 def read(path):
     with open(path, "rb") as data:
         return data.read()
-
-
-def rgba_png(width, height, compressed_rows):
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
-            chunk(b"IDAT", compressed_rows) + chunk(b"IEND", b""))
-
-
-def png(width, height, rgba_at):
-    """An RGBA PNG whose pixel (x, y) is rgba_at(x, y)."""
-    raw = b"".join(b"\0" + b"".join(bytes(rgba_at(x, y)) for x in range(width)) for y in range(height))
-    return rgba_png(width, height, zlib.compress(raw))
 
 
 class EditorCase(unittest.TestCase):

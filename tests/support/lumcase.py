@@ -8,14 +8,12 @@ import tempfile
 import unittest
 
 import lumdriver
-from lumdriver import screenshot
-import skinfiles
+from lumdriver import HIGH, LOW, screenshot
+from skinfiles import KEY, bitmap_bytes, png_bytes, tone
 
 WIDTH, HEIGHT = 101, 67  # 101 pixels make rows with 1 pad byte
 ORIGIN = (50, 50)
 KEY_AREAS = [(0, 0, 8, 6), (45, 35, 60, 62), (100, 0, 101, 67)]
-LOW, HIGH = 440, 1320  # whole numbers of cycles in the 50 ms analysis blocks
-HEARD, SILENT = 3000, 300
 HOTSPOTS = ("low.wav 10 10 40 30\n"
             "high.wav 30 10 60 30\n"
             "MIN 70 5 90 20\n"
@@ -26,6 +24,24 @@ PATTERNED = object()
 # screen as they are and drops the alpha: see-through pixels (colour 0 at
 # alpha 1) come out black.
 BLACK = (0, 0, 0)
+
+
+def patterned_skin(width, height, key_areas):
+    """Pixels that differ from their neighbours, so a shifted or mirrored
+    picture cannot pass for the right one; key_areas are (left, top, right,
+    bottom) boxes, right and bottom exclusive, painted in the key colour."""
+    pixels = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            pixel = ((x * 5 + y) % 256, (y * 7 + 3 * x) % 256, (x * y + 11) % 251)
+            if pixel == KEY:
+                pixel = (254, 0, 255)
+            if any(l <= x < r and t <= y < b for l, t, r, b in key_areas):
+                pixel = KEY
+            row.append(pixel)
+        pixels.append(row)
+    return pixels
 
 
 def screen(x, y):
@@ -65,13 +81,13 @@ class LumCase(unittest.TestCase):
                 os.remove(os.path.join(self.folder, name))
         if ini is not None:
             self.write("lum.ini", ini)
-        self.skin = skinfiles.patterned_skin(WIDTH, HEIGHT, KEY_AREAS)
+        self.skin = patterned_skin(WIDTH, HEIGHT, KEY_AREAS)
         if skin is PATTERNED:
-            skin = skinfiles.bitmap_bytes(self.skin)
+            skin = bitmap_bytes(self.skin)
         if skin is not None:
             self.write("lum.bmp", skin)
-        skinfiles.write_tone(os.path.join(self.folder, "low.wav"), LOW)
-        skinfiles.write_tone(os.path.join(self.folder, "high.wav"), HIGH)
+        self.write("low.wav", tone(LOW))
+        self.write("high.wav", tone(HIGH))
 
     def start(self, expect_ended=False):
         """expect_ended: the case ends the program itself, so having to kill it is a failure."""
@@ -98,7 +114,7 @@ class LumCase(unittest.TestCase):
         for y in range(HEIGHT):
             for x in range(WIDTH):
                 want, got = self.skin[y][x], shot[y][x]
-                if want == skinfiles.KEY:
+                if want == KEY:
                     want = see_through
                     if all(abs(a - b) <= 1 for a, b in zip(got, want)):
                         continue
@@ -106,8 +122,10 @@ class LumCase(unittest.TestCase):
                     continue
                 wrong.append((x, y, want, got))
         if wrong and os.environ.get("LUM_E2E_ARTIFACTS"):
+            # The screenshot, for a person to look at after the failure.
             os.makedirs(os.environ["LUM_E2E_ARTIFACTS"], exist_ok=True)
-            lumdriver.save_png(shot, os.path.join(os.environ["LUM_E2E_ARTIFACTS"], self.id() + ".png"))
+            with open(os.path.join(os.environ["LUM_E2E_ARTIFACTS"], self.id() + ".png"), "wb") as out:
+                out.write(png_bytes(shot))
         return wrong
 
     def assert_shows_skin(self, left=50, top=50, see_through=BLACK):

@@ -18,7 +18,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import zlib
 
 WINDOW_WAIT = 15.0
 EXIT_WAIT = 10.0
@@ -348,20 +347,11 @@ def parse_ppm(data):
             for y in range(height)]
 
 
-def save_png(pixels, path):
-    """Writes a screenshot as PNG, for a person to look at after a failure."""
-    height, width = len(pixels), len(pixels[0])
-    raw = b"".join(b"\0" + b"".join(bytes(p) for p in row) for row in pixels)
-
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-
-    with open(path, "wb") as out:
-        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-                  + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
-
-
 RATE = 22050
+# Tones of whole numbers of cycles in tone_level's 50 ms blocks, and the
+# levels that tell a tone played from one that was not.
+LOW, HIGH = 440, 1320
+HEARD, SILENT = 3000, 300
 
 
 def capture_sound(seconds, action=None, lead=0.3):
@@ -394,3 +384,17 @@ def tone_level(samples, frequency):
         power = previous * previous + before * before - coefficient * previous * before
         strongest = max(strongest, 2 * math.sqrt(max(power, 0.0)) / block)
     return strongest
+
+
+def tone_heard(samples, frequency):
+    return tone_level(samples, frequency) > HEARD
+
+
+def assert_tones(samples, heard=None, silent=()):
+    """Fails unless the tone `heard`, when given, is heard in the samples and
+    none of the tones `silent` is."""
+    levels = {f: tone_level(samples, f) for f in ([] if heard is None else [heard]) + list(silent)}
+    wrong = ["%s Hz not heard" % heard] if heard is not None and levels[heard] <= HEARD else []
+    wrong += ["%s Hz heard" % f for f in silent if levels[f] >= SILENT]
+    if wrong:
+        raise AssertionError("%s: levels by Hz %s" % (", ".join(wrong), {f: round(l) for f, l in levels.items()}))

@@ -1,27 +1,14 @@
-"""Builds skin folders for the checker's tests: bitmaps, sounds, hotspot files."""
+"""Builds skin folders for the checker's tests from the files skinfiles writes."""
 import json
 import os
-import struct
 import subprocess
 
-from skinfiles import KEY, bitmap_bytes
+from skinfiles import KEY, bitmap_bytes, picture, wave
 
 
 def bitmap(width, height, colour_at, bit_count=24, top_down=False):
     """A BMP file of width x height whose pixel (x, y), top row first, is colour_at(x, y)."""
-    pixels = [[colour_at(x, y) for x in range(width)] for y in range(height)]
-    return bitmap_bytes(pixels, bit_count, -1 if top_down else 1)
-
-
-def wave(frames=b"\0\0" * 64, tag=1, channels=1, rate=8000, bits=16, fmt_size=16,
-         data_size=None):
-    """A RIFF WAVE file; every field can be made wrong on purpose."""
-    fmt = struct.pack("<HHIIHH", tag, channels, rate, rate * channels * max(bits, 8) // 8,
-                      channels * max(bits, 8) // 8, bits)
-    fmt = (fmt + bytes(max(0, fmt_size - len(fmt))))[:fmt_size]
-    size = len(frames) if data_size is None else data_size
-    body = b"WAVE" + b"fmt " + struct.pack("<I", fmt_size) + fmt + b"data" + struct.pack("<I", size) + frames
-    return b"RIFF" + struct.pack("<I", len(body)) + body
+    return bitmap_bytes(picture(width, height, colour_at), bit_count, -1 if top_down else 1)
 
 
 def plain_skin(width=100, height=60):
