@@ -40,6 +40,7 @@ struct SlotRow {
     int32_t left, top, right, bottom;
     std::string soundFile;  // the file a press would open, as found here
     std::string soundNote;  // e.g. that the letters differ in case
+    int acts;               // a press on it does something: the checker's one verdict on that
 };
 
 struct CheckReportRecord {

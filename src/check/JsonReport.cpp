@@ -33,6 +33,7 @@ static json HotspotsJson()
                      {"continuesLine", bool(row.continuation)},
                      {"name", row.name},
                      {"action", ActionWord(row)},
+                     {"acts", bool(row.acts)},
                      {"rect", {{"left", row.left}, {"top", row.top}, {"right", row.right}, {"bottom", row.bottom}}}};
         if (!row.soundNote.empty())
             spot["note"] = row.soundNote;

@@ -125,5 +125,4 @@ def make_code_page_folder(root, code_page):
 
 def played_lines(report):
     """The sound lines that the checker says a press plays."""
-    blocked = {f["line"] for f in report["findings"] if f["level"] == "error"}
-    return [h["line"] for h in report["hotspots"] if h["action"] == "sound" and h["line"] not in blocked]
+    return [h["line"] for h in report["hotspots"] if h["action"] == "sound" and h["acts"]]
