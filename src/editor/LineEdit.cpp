@@ -91,9 +91,10 @@ static std::string ByteName(unsigned char byte)
 
 // Reads the composed line back with the program's reader: 1 when its first
 // piece holds the name whole from nameStart and the rectangle, a typed name
-// is kept whole in the slot, and the line reads in as many pieces as
-// expected; else 0 with why not, and nothing composed.
-static int JudgeComposed(const std::string& name, int32_t nameStart, const HotspotRect& rect, int32_t expectedPieces,
+// is kept whole in the slot, and the bytes after the first piece are rest,
+// so that the pieces a long line goes on in read as they did; else 0 with
+// why not, and nothing composed.
+static int JudgeComposed(const std::string& name, int32_t nameStart, const HotspotRect& rect, const std::string& rest,
                          int nameTyped, std::string* problem)
 {
     std::string& line = HotspotLines.composed;
@@ -110,7 +111,7 @@ static int JudgeComposed(const std::string& name, int32_t nameStart, const Hotsp
         *problem = "the program would split the name at " + ByteName(static_cast<unsigned char>(name[0]));
     else if (read < name.size() && nameStart + int64_t(read) < kLineCharacters)
         *problem = "the program would split the name at " + ByteName(static_cast<unsigned char>(name[read]));
-    else if (read != name.size() || int32_t(pieces.size()) != expectedPieces ||
+    else if (read != name.size() || line.compare(pieces[0].byteEnd, std::string::npos, rest) != 0 ||
              std::memcmp(&table.slots[0].rect, &rect, sizeof rect) != 0)
         *problem = LineCutText();
     else if (nameTyped && std::strlen(table.slots[0].name) < name.size())
@@ -142,7 +143,7 @@ int ComposeLine(const char* typed, const double numbers[4], int32_t codePage, st
         return 0;
     HotspotLines.composed = name + " " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
                             std::to_string(rect.right) + " " + std::to_string(rect.bottom) + "\r\n";
-    return JudgeComposed(name, 0, rect, 1, 1, problem);
+    return JudgeComposed(name, 0, rect, std::string(), 1, problem);
 }
 
 int EditLine(int32_t index, const char* typed, const double numbers[4], int32_t codePage, std::string* problem)
@@ -172,16 +173,23 @@ int EditLine(int32_t index, const char* typed, const double numbers[4], int32_t 
     for (int field = count; field < kHotspotFields; field++)
         if (after[field - 1] != before[field - 1])
             lastAdded = field;
-    std::string edited = first;
+    // Added fields follow the last one there is, before anything the reader
+    // does not take as a field (separators, or a 0 byte and what follows it).
+    std::string added;
     for (int field = count; field <= lastAdded; field++)
-        edited += " " + std::to_string(after[field - 1]);
+        added += " " + std::to_string(after[field - 1]);
+    std::string edited = first;
+    edited.insert(size_t(fields[count - 1].start + fields[count - 1].length), added);
     // From the last field to the first, so that the earlier places stay.
     for (int field = count - 1; field >= 1; field--)
         if (after[field - 1] != before[field - 1])
             edited.replace(size_t(fields[field].start), size_t(fields[field].length), std::to_string(after[field - 1]));
     if (typed)
         edited.replace(size_t(fields[0].start), size_t(fields[0].length), name);
+    // A line of more than one piece was cut after its first piece's characters.
     uint64_t restStart = line.byteStart + uint64_t(line.firstLength);
-    HotspotLines.composed = edited + HotspotLines.text.substr(restStart, line.byteEnd - restStart);
-    return JudgeComposed(name, fields[0].start, rect, line.pieces, typed != nullptr, problem);
+    std::string rest = HotspotLines.text.substr(restStart, line.byteEnd - restStart);
+    HotspotLines.composed = edited + rest;
+    return JudgeComposed(name, fields[0].start, rect, line.pieces > 1 ? rest : std::string(), typed != nullptr,
+                         problem);
 }

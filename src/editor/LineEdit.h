@@ -53,8 +53,8 @@ int ComposeLine(const char* typed, const double numbers[4], int32_t codePage, st
 
 // Line index with its rectangle set to the numbers and, unless typed is
 // null, its name replaced: only the fields whose values change are
-// rewritten, missing ones are added after a space, and every other byte of
-// the line stays. Judged as a composed line.
+// rewritten, missing ones are added after the last one, each after a space,
+// and every other byte of the line stays. Judged as a composed line.
 int EditLine(int32_t index, const char* typed, const double numbers[4], int32_t codePage, std::string* problem);
 
 #endif

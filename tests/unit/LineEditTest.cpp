@@ -29,8 +29,8 @@ TEST(LineEditTest, EditsChangeOnlyWhatChangesOrAreRefused)
     const EditCase cases[] = {
         {"one field", "x 0 0 1 1\n  ding.wav,10 , +10 60 40 junk\r\n", 1, nullptr, {11, 10, 60, 40}, 1252,
          "  ding.wav,11 , +10 60 40 junk\r\n", ""},
-        {"missing fields up to the last changed one", "a.wav 10 10\n", 0, nullptr, {10, 10, 30, 0}, 1252,
-         "a.wav 10 10 30\n", ""},
+        {"missing fields up to the last changed one", "a.wav 10 10 \t\n", 0, nullptr, {10, 10, 30, 0}, 1252,
+         "a.wav 10 10 30 \t\n", ""},
         {"the name in the code page", "x.wav\t1 2 3 4 ; note", 0, "\xC3\xA9t\xC3\xA9.wav", {1, 2, 3, 5}, 1252,
          "\xE9t\xE9.wav\t1 2 3 5 ; note", ""},
         {"a name the code page cannot write", "x.wav 1 2 3 4\n", 0, "\xC3\xA9t\xC3\xA9.wav", {1, 2, 3, 4}, 1251,
