@@ -207,8 +207,9 @@ class TableLimitsTest(CheckerTest):
         self.assertEqual(len(report["hotspots"]), 32)
 
     def test_keyword_with_a_carriage_return_is_a_sound(self):
-        folder = self.folder("cr", None)
-        write(folder, "lum.ini", b"MIN\r 1 1 20 20\nEXIT 30 1 50 20\n")
+        # "bell" has a keyword's length, not its letters.
+        folder = self.folder("cr", None, files={"bell": GOOD_WAVE})
+        write(folder, "lum.ini", b"MIN\r 1 1 20 20\nEXIT 30 1 50 20\nbell 1 30 20 50\n")
         status, report = check_json(CHECKER, folder)
         self.assertEqual(kinds_by_line(report), [(1, "warning", "keyword-case")])
         self.assertIn("carriage return", report["findings"][0]["message"])
