@@ -99,16 +99,41 @@ void KeepPiece(const HotspotPiece* piece, void* pieces)
     static_cast<std::vector<HotspotPiece>*>(pieces)->push_back(*piece);
 }
 
-// The text of every piece the reader cuts the file into.
-std::vector<std::string> PieceTexts(const std::string& text)
+// The text of every piece the reader cuts the file into, the table in table.
+std::vector<std::string> PieceTexts(const std::string& text, HotspotTableRecord* table)
 {
-    static HotspotTableRecord table;
     std::vector<HotspotPiece> pieces;
-    ReadHotspotText(reinterpret_cast<const unsigned char*>(text.data()), text.size(), &table, KeepPiece, &pieces);
+    ReadHotspotText(reinterpret_cast<const unsigned char*>(text.data()), text.size(), table, KeepPiece, &pieces);
     std::vector<std::string> texts;
     for (const HotspotPiece& piece : pieces)
         texts.push_back(text.substr(piece.byteStart, piece.byteEnd - piece.byteStart));
     return texts;
+}
+
+// Every byte before textEnd lies in one line, in order; only the last line
+// may end without an LF; the lines hold the reader's pieces, and each line's
+// hotspot is its slot's in the whole file.
+void CheckLines(const std::string& text)
+{
+    static HotspotTableRecord table;
+    size_t pieces = PieceTexts(text, &table).size(), read = 0;
+    uint64_t at = 0;
+    const std::vector<FileLine>& lines = HotspotLines.lines;
+    for (size_t i = 0; i < lines.size(); i++) {
+        const FileLine& line = lines[i];
+        Require(line.byteStart == at && line.byteEnd > at, "the lines leave a gap");
+        Require(line.endsWithNewline == (text[line.byteEnd - 1] == '\n') &&
+                    (line.endsWithNewline || i + 1 == lines.size()),
+                "a line ends before its line break");
+        Require(line.firstSlot == (read < size_t(kMaxHotspots) ? int32_t(read) : kNoHotspot),
+                "a line in the wrong slot");
+        const Hotspot& slot = table.slots[line.firstSlot == kNoHotspot ? 0 : line.firstSlot];
+        Require(line.firstSlot == kNoHotspot || (line.name == slot.name && SameRect(line.rect, slot.rect)),
+                "a line reads otherwise than in the file");
+        at = line.byteEnd;
+        read += size_t(line.pieces);
+    }
+    Require(HotspotLines.textEnd == at && read == pieces, "the lines differ from the reader's pieces");
 }
 
 void CheckComposed(const char* typed, int32_t codePage, const double numbers[4])
@@ -129,7 +154,8 @@ void CheckEdited(const std::string& text, const std::vector<FileLine>& before, s
     const FileLine& old = before[index];
     std::string line = HotspotLines.composed;
     std::string edited = text.substr(0, old.byteStart) + line + text.substr(old.byteEnd);
-    std::vector<std::string> oldPieces = PieceTexts(text), newPieces = PieceTexts(edited);
+    static HotspotTableRecord table;
+    std::vector<std::string> oldPieces = PieceTexts(text, &table), newPieces = PieceTexts(edited, &table);
     Require(oldPieces.size() == newPieces.size(), "an edit changed the number of pieces");
     size_t editedPiece = 0;
     for (size_t i = 0; i < index; i++)
@@ -177,6 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string text(reinterpret_cast<const char*>(in.data), in.size);
 
     ReadHotspotLines(in.data, in.size);
+    CheckLines(text);
     std::vector<FileLine> before = HotspotLines.lines;
     bool composing = index == before.size();
     HotspotRect old = index < before.size() ? before[index].rect : HotspotRect{};

@@ -79,23 +79,4 @@ TEST(LineEditTest, ComposedLineAndRectangleAroundABox)
     EXPECT_EQ(RectAround(notANumber, &rect, &problem), 0);
 }
 
-// Every byte of the text up to an end-of-text mark in exactly one line,
-// however many pieces the reader cut it into.
-TEST(LineEditTest, LinesCoverTheTextUpToItsEnd)
-{
-    const std::string text = "a.wav 1 2 3 4\r\n" + std::string(300, 'w') + "\n\nEXIT 0 0 5 5\x1A" "b 1 1 1 1\n";
-    ReadHotspotLines(BytesOf(text), text.size());
-    ASSERT_EQ(HotspotLines.lines.size(), 4u);
-    const FileLine& first = HotspotLines.lines[0];
-    EXPECT_EQ(first.name, "a.wav");
-    EXPECT_EQ(first.rect.bottom, 4);
-    EXPECT_EQ(first.byteEnd, 15u);
-    EXPECT_EQ(HotspotLines.lines[1].pieces, 2);
-    EXPECT_EQ(HotspotLines.lines[1].byteEnd, 15u + 301);
-    EXPECT_EQ(HotspotLines.lines[2].firstSlot, 3);
-    EXPECT_EQ(HotspotLines.lines[3].name, "EXIT");
-    EXPECT_EQ(HotspotLines.lines[3].endsWithNewline, 0);
-    EXPECT_EQ(HotspotLines.textEnd, 15u + 301 + 1 + 12);
-}
-
 }  // namespace

