@@ -1,7 +1,8 @@
-// The skin editor's way into the model and the checker: a few C functions of
-// plain types that the page calls. Every verdict the page shows comes from
-// here, and every fact of the model the page needs, by name: a result with
-// more than one part is a JSON object. The page draws and takes input.
+// The skin editor's way into the model, the checker and the line edits: a
+// few C functions of plain types that the page calls, which only marshal.
+// Every verdict the page shows comes through here, and every fact of the
+// model the page needs, by name: a result with more than one part is a JSON
+// object. The page draws and takes input.
 // Results live in this file's records until the next call of the same kind,
 // so the page never frees anything.
 #include "AnsiName.h"
