@@ -368,7 +368,7 @@ class CodePageTest(CheckerTest):
         self.assertEqual([h["name"] for h in report["hotspots"]][:4],
                          ["caf\u00e9.wav", "caf\u00c3\u00a9.wav", "\u0081.wav", "\u00c0\u00c1.wav"])
         self.assertEqual(kinds_by_line(report), [(2, "error", "sound-missing"), (2, "warning", "sound-name-utf8"),
-                                                 (4, "error", "sound-missing")])
+                                                 (4, "error", "sound-missing"), (7, "error", "sound-missing")])
         self.assertIn("as \"caf\u00c3\u00a9.wav\" and looks for a file of that name",
                       [f["message"] for f in report["findings"] if f["kind"] == "sound-name-utf8"][0])
 
