@@ -340,10 +340,13 @@ EMSCRIPTEN_KEEPALIVE uint32_t EditorComposedSize()
     return uint32_t(Editor.composed.size());
 }
 
-// The code pages the page offers.
+// The code pages the page offers, each with the script it writes.
 EMSCRIPTEN_KEEPALIVE const char* EditorCodePages()
 {
-    return Answer(std::vector<int32_t>(kAnsiCodePages, kAnsiCodePages + kAnsiCodePageCount));
+    json pages = json::array();
+    for (int32_t page : kAnsiCodePages)
+        pages.push_back({{"page", page}, {"script", AnsiCodePageScript(page)}});
+    return Answer(pages);
 }
 
 // A decoded picture (RGBA, top row first) as a skin file: its size in bytes

@@ -204,6 +204,6 @@ function setZoom(zoom) {
 }
 
 function showCodePages() {
-  $("code-page").replaceChildren(...codePages().map((page) => new Option(String(page), String(page))));
+  $("code-page").replaceChildren(...codePages().map(({page, script}) => new Option(`${page} ${script}`, String(page))));
   $("code-page").value = String(doc.codePage);
 }
