@@ -14,6 +14,7 @@ struct Finding {
     std::string message;
     int slot;       // the slot whose outline it belongs to, or -1
     std::string reason;  // why a file could not be used, for load-fails only
+    int32_t foundInCodePage;  // for sound-missing: another page whose reading names a file there, or 0
 };
 
 // What the skin file turned out to be; the fields past `readable` are known

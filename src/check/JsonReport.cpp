@@ -51,6 +51,8 @@ static json FindingsJson()
                       {"message", finding.message}};
         if (!finding.reason.empty())
             entry["reason"] = finding.reason;
+        if (finding.foundInCodePage)
+            entry["foundInCodePage"] = finding.foundInCodePage;
         out.push_back(entry);
     }
     return out;
