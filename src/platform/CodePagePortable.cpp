@@ -98,7 +98,11 @@ int CaseBlindName(const std::string& name, std::u32string* blind)
         size_t used = std::mbrtowc(&c, name.data() + at, name.size() - at, &state);
         if (used == 0 || used > name.size() - at)
             break;
-        blind->push_back(char32_t(towupper_l(wint_t(c), utf8)));
+        // Windows leaves a letter as it is where its upper case lowers to
+        // another letter: \u0131 is not I, \u00b5 not \u039c, \u03c2 not \u03a3
+        // (measured under Wine).
+        wint_t upper = towupper_l(wint_t(c), utf8);
+        blind->push_back(char32_t(towlower_l(upper, utf8) == wint_t(c) ? upper : wint_t(c)));
         at += used;
     }
     uselocale(previous);

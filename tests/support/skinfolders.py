@@ -107,8 +107,9 @@ CODE_PAGE_FOLDERS = {
             b"\xc0\xc1.wav 50 40 90 60",        # looks for \u00c0\u00c1.wav, plays nothing
             b"\xc9T\xc9.wav 41 10 49 30",        # case beyond ASCII: plays \u00e9t\u00e9.wav
             b"\x8cUF.wav 41 40 49 60",          # plays \u0153uf.wav
-            b"ETE.wav 10 31 90 39"],            # accents kept: plays nothing
-           ["caf\u00e9.wav", "\u0081.wav", "\u0410\u0411.wav", "\u00e9t\u00e9.wav", "\u0153uf.wav"]),
+            b"ETE.wav 10 31 40 39",             # accents kept: plays nothing
+            b"\xb5.wav 50 31 90 39"],           # \u00b5 is not \u039c, whose lower case is \u03bc: plays nothing
+           ["caf\u00e9.wav", "\u0081.wav", "\u0410\u0411.wav", "\u00e9t\u00e9.wav", "\u0153uf.wav", "\u039c.wav"]),
     1251: ([b"\xc0\xc1.wav 10 10 40 30",         # plays \u0410\u0411.wav
             b"caf\xe9.wav 50 10 90 30",          # looks for caf\u0439.wav, plays nothing
             b"\x98.wav 10 40 40 60"],           # plays \u0098.wav
