@@ -21,10 +21,11 @@ int64_t DecodeCodePageText(int32_t codePage, const unsigned char* bytes, uint64_
 int EncodeCodePageText(int32_t codePage, const std::u32string& text, std::string* bytes);
 
 #ifndef _WIN32
-// A UTF-8 file name as Windows compares names, which is by the simple upper
-// case of each character that lowers back to it, with accents kept (\u00e9 is \u00c9, never E): the C
-// library's case mapping under its UTF-8 locale. 1, or 0 when the name is not
-// UTF-8, which then matches only itself. Windows asks its file system instead.
+// A UTF-8 file name as Windows compares names: by the simple upper case of
+// each character that lowers back to it, accents kept (\u00e9 is \u00c9, never
+// E), from the C library's case mapping under its UTF-8 locale. 1, or 0 when
+// the name is not UTF-8, which then matches only itself. Windows asks its
+// file system instead.
 int CaseBlindName(const std::string& name, std::u32string* blind);
 #endif
 
