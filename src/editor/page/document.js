@@ -52,7 +52,8 @@ export function say(text, problem) {
   doc.notice = { text, problem: Boolean(problem) };
 }
 
-function refuse(text) {
+// An edit of the selected line refused: the status line and the line editor say why.
+export function refuseEdit(text) {
   say(text, true);
   doc.lineProblem = text;
 }
@@ -198,7 +199,7 @@ function commit(text, selected) {
 }
 
 function cannotSave(name, problem) {
-  refuse("\"" + name + "\" cannot be saved: " + problem + ".");
+  refuseEdit("\"" + name + "\" cannot be saved: " + problem + ".");
 }
 
 // Gives line index (or a new line when index is the count) the rectangle and,

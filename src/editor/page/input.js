@@ -4,7 +4,7 @@
 // gesture in progress only redraws the canvas.
 
 import {
-  addHotspot, addSkin, addSounds, deleteSelected, hasFolder, lineOfSlot, moveSelected, now, openFolder, redo, say,
+  addHotspot, addSkin, addSounds, deleteSelected, hasFolder, lineOfSlot, moveSelected, now, openFolder, redo, refuseEdit, say,
   select, selectedLine, setCodePage, setLine, setLineAround, shiftSelected, typeRect, undo,
 } from "./document.js";
 import {
@@ -254,12 +254,13 @@ function onKey(event) {
 
 // ---- The line editor's controls and the lists -----------------------------
 
+// "another path…" leaves the line as it is until a path is typed.
 function onActionChange() {
   const line = selectedLine();
   const name = $("action").value;
   if (!line) return;
   if (!name) { $("path").focus(); return; }
-  if (name !== line.name) setLine(now().selected, name, line.rect);
+  if (name !== line.name) changing(setLine)(now().selected, name, line.rect);
 }
 
 function onPathChange() {
@@ -271,7 +272,7 @@ function onPathChange() {
 // write; a field that holds no number at all is refused here.
 function onCoordinateChange() {
   const empty = kCoordinates.find((id) => $(id).value.trim() === "" || !Number.isFinite(Number($(id).value)));
-  if (empty) say("The " + empty + " coordinate must be a number.", true);
+  if (empty) refuseEdit("The " + empty + " coordinate must be a number.");
   else typeRect(kCoordinates.map((id) => Number($(id).value)));
 }
 
@@ -316,7 +317,7 @@ export function wireInput() {
   on("delete", "click", changing(deleteSelected));
   on("move-up", "click", changing(() => moveSelected(-1)));
   on("move-down", "click", changing(() => moveSelected(1)));
-  on("action", "change", changing(onActionChange));
+  on("action", "change", onActionChange);
   on("path", "change", changing(onPathChange));
   for (const id of kCoordinates) on(id, "change", changing(onCoordinateChange));
   on("lines", "click", changing(onListClick));
