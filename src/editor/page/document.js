@@ -16,6 +16,7 @@ const doc = {
   textEnd: 0,
   report: null,
   hotspots: [],
+  sounds: [],            // the folder's sounds, as a line names them
   undo: [],
   redo: [],
   selected: -1,          // index into lines
@@ -35,9 +36,8 @@ export function startDocument() {
 
 // What the view shows and the input asks about; changed only here.
 export function now() {
-  const { lines, selected, report, hotspots, codePage, checks, skinEdition, notice, lineProblem } = doc;
-  return Object.freeze({ lines, selected, report, hotspots, codePage, checks, skinEdition, notice, lineProblem,
-                         soundChoices: soundChoices() });
+  const { lines, selected, report, hotspots, sounds, codePage, checks, skinEdition, notice, lineProblem } = doc;
+  return Object.freeze({ lines, selected, report, hotspots, sounds, codePage, checks, skinEdition, notice, lineProblem });
 }
 
 export function selectedLine() {
@@ -68,6 +68,7 @@ function check() {
   doc.lines = Object.freeze(read.lines);
   doc.textEnd = read.textEnd;
   if (doc.selected >= doc.lines.length) doc.selected = doc.lines.length - 1;
+  doc.sounds = Object.freeze(soundChoices());
   doc.checks++;
 }
 
@@ -250,7 +251,7 @@ export function shiftSelected(dx, dy, grow) {
 }
 
 function firstSoundName() {
-  return soundChoices()[0] || "sound.wav";
+  return doc.sounds[0] || "sound.wav";
 }
 
 // The selected line's numbers as typed; a line without a name gets the first sound.

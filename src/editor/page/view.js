@@ -170,7 +170,7 @@ function actionOption(name) {
 function showLineEditor(d) {
   const line = d.selected >= 0 ? d.lines[d.selected] : null;
   for (const id of ["delete", "move-up", "move-down", "action", "path", ...kCoordinates]) $(id).disabled = !line;
-  const choices = [facts().minimiseKeyword, facts().exitKeyword, ...d.soundChoices];
+  const choices = [facts().minimiseKeyword, facts().exitKeyword, ...d.sounds];
   $("action").replaceChildren(...choices.map(actionOption), new Option("another path…", ""));
   $("line-problem").textContent = d.lineProblem;
   if (!line) return;
