@@ -1,10 +1,12 @@
-// The document: the folder's files, the hotspot file's bytes and the lines the model
-// reads in them, the selection, undo and redo, the code page, and what the
-// page last said. It changes only through the functions here; each change
-// ends with the model's check of the folder as it now stands, and the caller
-// renders once after it.
+// The document: the folder's files, the hotspot file's bytes and the lines
+// the model reads in them, the selection, undo and redo, the code page, and
+// what the page last said. It changes only through the functions here; a
+// change of the files or the text ends with the model's check of the folder
+// as it now stands, and the caller renders once after it.
 
-import { checkFolder, composeLine, editLine, facts, putFile, putFolder, readLines, rectAround, slotInteriors } from "./model.js";
+import {
+  checkFolder, composeLine, editLine, facts, putFile, putFolder, readLines, rectAround, slotInteriors,
+} from "./model.js";
 import { isWaveName, sameBytes } from "./folder.js";
 
 const doc = {

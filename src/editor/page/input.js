@@ -4,8 +4,8 @@
 // gesture in progress only redraws the canvas.
 
 import {
-  addHotspot, addSkin, addSounds, deleteSelected, hasFolder, lineOfSlot, moveSelected, now, openFolder, redo, refuseEdit, say,
-  select, selectedLine, setCodePage, setLine, setLineAround, shiftSelected, typeRect, undo,
+  addHotspot, addSkin, addSounds, deleteSelected, hasFolder, lineOfSlot, moveSelected, now, openFolder, redo,
+  refuseEdit, say, select, selectedLine, setCodePage, setLine, setLineAround, shiftSelected, typeRect, undo,
 } from "./document.js";
 import {
   decodePicture, isWaveName, pickFolder, readDroppedFolder, readPickedFolder, tooLargeForPage,
@@ -304,7 +304,8 @@ async function onDrop(event) {
 export function wireInput() {
   const on = (id, type, handler) => $(id).addEventListener(type, handler);
   on("folder-input", "change", arriving(() => openPickedFolder($("folder-input").files)));
-  on("picture-input", "change", arriving(async () => { if ($("picture-input").files[0]) await importPicture($("picture-input").files[0]); }));
+  const picture = async () => { if ($("picture-input").files[0]) await importPicture($("picture-input").files[0]); };
+  on("picture-input", "change", arriving(picture));
   on("sound-input", "change", arriving(() => addSoundFiles($("sound-input").files)));
   $("open-folder").hidden = typeof window.showDirectoryPicker !== "function";
   on("open-folder", "click", arriving(openFolderInPlace));

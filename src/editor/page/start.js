@@ -6,7 +6,9 @@ import { wireInput } from "./input.js";
 import { startModel } from "./model.js";
 import { render, startView } from "./view.js";
 
-LumModel({ onAbort: (what) => { say("The skin model stopped (" + what + "); reload the page.", true); render(); } }).then((model) => {
+const stopped = (what) => { say("The skin model stopped (" + what + "); reload the page.", true); render(); };
+
+LumModel({ onAbort: stopped }).then((model) => {
   startModel(model);
   startDocument();
   startView();
