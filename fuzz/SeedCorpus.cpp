@@ -1,6 +1,6 @@
 // Writes the seed corpora: usable skins and hotspot files of the shapes the
 // program meets, and the hostile ones it must refuse cleanly.
-// Usage: lum_fuzz_seeds <hotspot-folder> <skin-folder>
+// Usage: lum_fuzz_seeds <hotspot-folder> <skin-folder> [<line-edit-folder>]
 #include "BitmapFile.h"
 
 #include <cstdint>
@@ -182,18 +182,55 @@ void WriteHotspotSeeds()
     WriteSeed("empty.ini", "");
 }
 
+// An edit as LineEditFuzz.cpp reads it: the line (the line count composes a
+// new one), the code page's place in the list, the typed name (empty keeps
+// the name), the four numbers' modes and bytes, and the file.
+std::string Edit(int line, int codePageAt, const std::string& typed, const std::string& numbers,
+                 const std::string& file)
+{
+    return std::string{char(line), char(codePageAt), char(typed.size())} + typed + numbers +
+           std::string(40 - numbers.size(), '\0') + file;
+}
+
+void WriteLineEditSeeds()
+{
+    const std::string board = "ding.wav 10 10 60 40\nEXIT,180,0,200,20\nMIN\t160\t0\t180\t20\n";
+    const std::string keep = std::string(4, '\0');
+    const int cp1252 = 7, cp1251 = 6;
+    WriteSeed("move.edit", Edit(1, cp1252, "", std::string("\1\1\0\1\1\0", 6), board));
+    WriteSeed("rename.edit", Edit(0, cp1252, "caf\xC3\xA9.wav", keep, board));
+    WriteSeed("rename-unwritable.edit", Edit(0, cp1251, "caf\xC3\xA9.wav", keep, board));
+    WriteSeed("split-name.edit", Edit(2, cp1252, "my ding.wav", keep, board));
+    WriteSeed("compose.edit", Edit(3, cp1252, "new.wav", std::string("\1\5\1\5\1\x32\1\x32", 8), board));
+    WriteSeed("past-largest.edit", Edit(0, cp1252, "", std::string("\0\0\1\1", 4), "a.wav 10 10 2147483647 40\n"));
+    WriteSeed("near-limits.edit", Edit(0, cp1252, "", std::string("\3\0\0\7\xFF", 5), "a.wav 10 10 20 40\r\n"));
+    WriteSeed("not-whole.edit", Edit(0, cp1252, "", std::string("\2\0\0\0\0\0\0\xE0\x3F", 9), board));
+    WriteSeed("added-fields.edit", Edit(0, cp1252, "", std::string("\0\0\1\x1E", 4), "a.wav 10\n"));
+    WriteSeed("odd-numbers.edit", Edit(0, cp1252, "", std::string("\0\1\1", 3), "a +12px -7 4294967306 2147483648\n"));
+    WriteSeed("at-the-cut.edit", Edit(0, cp1252, "", std::string("\1\x09", 2),
+                                      "a.wav 1 2 3 4" + std::string(235, ' ') + "\nEXIT 0 0 5 5\n"));
+    WriteSeed("long-line.edit", Edit(0, cp1252, "", std::string("\0\0\1\x32", 4),
+                                     "a 1 2" + std::string(244, ' ') + "7 8\n"));
+    WriteSeed("empty-line.edit", Edit(1, cp1252, "", std::string("\1\1", 2), "a 1 1 5 5\n\nb 1 1 5 5"));
+    WriteSeed("end-of-text.edit", Edit(0, cp1252, "x.wav", keep, "ding.wav 1 1 9 9\x1A" "EXIT 0 0 20 20\n"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: lum_fuzz_seeds <hotspot-folder> <skin-folder>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: lum_fuzz_seeds <hotspot-folder> <skin-folder> [<line-edit-folder>]\n");
         return 2;
     }
     folderOut = argv[1];
     WriteHotspotSeeds();
     folderOut = argv[2];
     WriteSkinSeeds();
+    if (argc == 4) {
+        folderOut = argv[3];
+        WriteLineEditSeeds();
+    }
     std::printf("lum_fuzz_seeds: %d seeds\n", seedCount);
     return 0;
 }

@@ -4,12 +4,12 @@ CheckReportRecord CheckReport;
 
 void AddFinding(int line, FindingLevel level, const char* kind, const std::string& message, int slot)
 {
-    CheckReport.findings.push_back({line, level, kind, message, slot, std::string()});
+    CheckReport.findings.push_back({line, level, kind, message, slot, std::string(), 0});
 }
 
 void AddLoadFailure(const std::string& message, const char* reason)
 {
-    CheckReport.findings.push_back({0, FindingLevel::Error, "load-fails", message, -1, reason});
+    CheckReport.findings.push_back({0, FindingLevel::Error, "load-fails", message, -1, reason, 0});
 }
 
 int HasProblems()

@@ -14,6 +14,7 @@ struct Finding {
     std::string message;
     int slot;       // the slot whose outline it belongs to, or -1
     std::string reason;  // why a file could not be used, for load-fails only
+    int32_t foundInCodePage;  // for sound-missing: another page whose reading names a file there, or 0
 };
 
 // What the skin file turned out to be; the fields past `readable` are known
@@ -40,6 +41,7 @@ struct SlotRow {
     int32_t left, top, right, bottom;
     std::string soundFile;  // the file a press would open, as found here
     std::string soundNote;  // e.g. that the letters differ in case
+    int acts;               // a press on it does something: the checker's one verdict on that
 };
 
 struct CheckReportRecord {

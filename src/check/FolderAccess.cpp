@@ -8,9 +8,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#ifdef _WIN32
 #include "CodePageText.h"
 
+#ifdef _WIN32
 #include <direct.h>
 #include <io.h>
 #include <windows.h>
@@ -58,33 +58,32 @@ EntryKind KindOfEntry(const std::string& path)
 }
 
 #ifdef _WIN32
+// The file system matches the name; the search tells the name it matched. A
+// wildcard would make the name a pattern, which the attribute call refuses.
 int FindEntryIgnoringCase(const std::string& folder, const std::string& name, std::string* found)
 {
-    if (GetFileAttributesW(WideFromUtf8(folder + "\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES)
+    std::wstring path = WideFromUtf8(folder + "\\" + name);
+    WIN32_FIND_DATAW entry;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return 0;
-    *found = name;
+    HANDLE search = FindFirstFileW(path.c_str(), &entry);
+    *found = search == INVALID_HANDLE_VALUE ? name : Utf8FromWide(entry.cFileName);
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
     return 1;
 }
 #else
-static int SameIgnoringCase(const char* a, const char* b)
-{
-    for (; *a && *b; a++, b++) {
-        char x = (*a >= 'A' && *a <= 'Z') ? char(*a + 32) : *a;
-        char y = (*b >= 'A' && *b <= 'Z') ? char(*b + 32) : *b;
-        if (x != y)
-            return 0;
-    }
-    return *a == *b;
-}
-
 int FindEntryIgnoringCase(const std::string& folder, const std::string& name, std::string* found)
 {
     DIR* listing = opendir(folder.c_str());
     if (!listing)
         return 0;
+    std::u32string blindName, blindEntry;
+    int blind = CaseBlindName(name, &blindName);
     int matched = 0;
     while (dirent* entry = readdir(listing)) {
-        if (!SameIgnoringCase(entry->d_name, name.c_str()))
+        blindEntry.clear();
+        if (name != entry->d_name && !(blind && CaseBlindName(entry->d_name, &blindEntry) && blindEntry == blindName))
             continue;
         // Several names can differ only in case here; the exact one is what
         // the user meant, otherwise any of them is what Windows would find.

@@ -18,9 +18,9 @@ std::string CurrentFolder();
 // What lies at path, following links; a dangling link is Other.
 EntryKind KindOfEntry(const std::string& path);
 
-// Finds the entry of folder whose name equals name when letters are compared
-// without regard to case, preferring an exact match; 1 and its real name in
-// *found, or 0. Windows names never differ in case from what finds them.
+// Finds the entry of folder whose name is name to Windows, which ignores the
+// case of letters (CaseBlindName), preferring an exact match; 1 and its
+// real name in *found, or 0. On Windows the file system itself answers.
 int FindEntryIgnoringCase(const std::string& folder, const std::string& name, std::string* found);
 
 // A file URL for an absolute path, with the bytes a URL cannot hold escaped.

@@ -33,6 +33,7 @@ static json HotspotsJson()
                      {"continuesLine", bool(row.continuation)},
                      {"name", row.name},
                      {"action", ActionWord(row)},
+                     {"acts", bool(row.acts)},
                      {"rect", {{"left", row.left}, {"top", row.top}, {"right", row.right}, {"bottom", row.bottom}}}};
         if (!row.soundNote.empty())
             spot["note"] = row.soundNote;
@@ -51,6 +52,8 @@ static json FindingsJson()
                       {"message", finding.message}};
         if (!finding.reason.empty())
             entry["reason"] = finding.reason;
+        if (finding.foundInCodePage)
+            entry["foundInCodePage"] = finding.foundInCodePage;
         out.push_back(entry);
     }
     return out;

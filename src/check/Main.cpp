@@ -43,11 +43,24 @@ static int ParseCodePage(const char* text, int32_t* codePage)
     return 1;
 }
 
+// The code page lum.exe reads names in on this machine: on Windows the
+// system's ANSI code page, unless it is one the model cannot read (a system
+// set to use UTF-8 has 65001); elsewhere the model's default.
+static int32_t SystemCodePage()
+{
+#ifdef _WIN32
+    int32_t page = int32_t(GetACP());
+    if (IsAnsiCodePage(page))
+        return page;
+#endif
+    return kDefaultCodePage;
+}
+
 // 1 with the options filled, or with *answer set when the arguments ask for
 // the usage or the version only; 0 after printing why the arguments are wrong.
 static int ParseArguments(int argc, char** argv, CheckOptions* options, const char** answer)
 {
-    *options = {0, kDefaultCodePage, nullptr, "."};
+    *options = {0, SystemCodePage(), nullptr, "."};
     *answer = nullptr;
     int haveFolder = 0;
     for (int i = 1; i < argc; i++) {

@@ -10,6 +10,7 @@
 #include "Startup.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -297,10 +298,11 @@ static void CheckSplitLines(const std::vector<HotspotPiece>& pieces)
             holds = "takes slot " + std::to_string(i + 1) + ", which holds " +
                     Quoted(Printable(CheckReport.slots[i].name)) + " with the rectangle " +
                     RectText(CheckReport.slots[i]);
+        std::string rule = LineCutText();
+        rule[0] = char(std::toupper(static_cast<unsigned char>(rule[0])));
         AddFinding(pieces[i].line, FindingLevel::Warning, "split-line",
-                   "The line is longer than " + std::to_string(kLineCharacters - 1) +
-                       " characters; what follows its first " +
-                       std::to_string(CharactersBefore(pieces, i)) + " characters " + holds + ".",
+                   rule + ": here, what follows the first " + std::to_string(CharactersBefore(pieces, i)) +
+                       " characters " + holds + ".",
                    pieces[i].slot);
     }
 }
@@ -319,17 +321,25 @@ static void CheckBeyondLimit(const std::vector<HotspotPiece>& pieces)
                    " read but never used.");
 }
 
+// Whether a press on the slot does something: the program runs only with
+// its skin, a slot that an empty line took has no rectangle, and an
+// error-level finding of the slot means a press there never does what its
+// line says.
+static int SlotActs(size_t slot)
+{
+    if (!CheckReport.skin.loaded || CheckReport.slots[slot].name.empty())
+        return 0;
+    for (const Finding& f : CheckReport.findings)
+        if (f.slot == int(slot) && f.level == FindingLevel::Error)
+            return 0;
+    return 1;
+}
+
 static int ReachableExit()
 {
-    for (size_t i = 0; i < CheckReport.slots.size(); i++) {
-        if (CheckReport.slots[i].action != int(HotspotAction::Exit))
-            continue;
-        int blocked = 0;
-        for (const Finding& f : CheckReport.findings)
-            blocked |= f.slot == int(i) && f.level == FindingLevel::Error;
-        if (!blocked)
+    for (const SlotRow& row : CheckReport.slots)
+        if (row.action == int(HotspotAction::Exit) && row.acts)
             return 1;
-    }
     return 0;
 }
 
@@ -358,6 +368,8 @@ void CheckSkinFolder()
         CheckSlot(int(slot), pieces[slot], reach.empty() ? nullptr : &reach[slot]);
     CheckSplitLines(pieces);
     CheckBeyondLimit(pieces);
+    for (size_t slot = 0; slot < CheckReport.slots.size(); slot++)
+        CheckReport.slots[slot].acts = SlotActs(slot);
     if (!ReachableExit())
         AddFinding(0, FindingLevel::Info, "no-exit",
                    "No hotspot can be pressed to end the program: only Escape, which needs keyboard "

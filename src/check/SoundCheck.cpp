@@ -79,6 +79,41 @@ static std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
+// Follows the name from the skin folder as the system does: 1 with the file
+// found and whether any letter differed in case, or 0.
+static int FindSoundFile(const std::string& name, std::string* file, int* caseDiffers)
+{
+    std::string start = FormOfPath(name) == PathForm::Rooted ? "/" : ".";
+    std::vector<std::string> parts = PathParts(name);
+#ifdef _WIN32
+    if (FormOfPath(name) == PathForm::DriveLetter) {
+        start = name.substr(0, 2) + "\\";
+        parts = PathParts(name.substr(2));
+    }
+#endif
+    return ResolveParts(start, parts, file, caseDiffers);
+}
+
+// Another code page in which the name's bytes lead to a file that is there:
+// it, with the name read so, or 0. The default page is tried first, as the
+// most common one, then the model's pages in order.
+static int32_t PageThatFindsName(const char* bytes, std::string* name)
+{
+    std::vector<int32_t> pages(1, kDefaultCodePage);
+    pages.insert(pages.end(), kAnsiCodePages, kAnsiCodePages + kAnsiCodePageCount);
+    for (int32_t page : pages) {
+        AnsiNameText text;
+        DecodeAnsiName(bytes, std::strlen(bytes), page, &text);
+        std::string file;
+        int caseDiffers;
+        if (page != CheckReport.codePage && text.valid && FindSoundFile(text.unicode, &file, &caseDiffers)) {
+            *name = text.unicode;
+            return page;
+        }
+    }
+    return 0;
+}
+
 static void ReportWave(int slot, const std::string& file)
 {
     const SlotRow& row = CheckReport.slots[slot];
@@ -104,8 +139,14 @@ static void ReportWave(int slot, const std::string& file)
 static void ReportMissing(int slot, const char* where)
 {
     const SlotRow& row = CheckReport.slots[slot];
-    AddFinding(row.line, FindingLevel::Error, "sound-missing",
-               "The sound file " + Quoted(row.name) + " does not exist " + where + ".", slot);
+    std::string message = "The sound file " + Quoted(row.name) + " does not exist " + where + ".";
+    std::string other;
+    int32_t page = PageThatFindsName(HotspotTable.slots[slot].name, &other);
+    if (page)
+        message += " Read in code page " + std::to_string(page) + " (" + AnsiCodePageScript(page) + "), the name is " +
+                   Quoted(other) + ", a file that is there: a system of that code page plays it.";
+    AddFinding(row.line, FindingLevel::Error, "sound-missing", message, slot);
+    CheckReport.findings.back().foundInCodePage = page;
 }
 
 static void WarnAbsolute(int slot, const char* why)
@@ -167,26 +208,20 @@ void CheckSoundOfSlot(int slot)
         return;
     }
     PathForm form = FormOfPath(row.name);
-    std::vector<std::string> parts = PathParts(row.name);
-    std::string start = ".";
     if (form == PathForm::DriveLetter) {
         WarnAbsolute(slot, "is absolute");
 #ifndef _WIN32
         row.soundNote = "a drive-letter path is not looked for on this system";
         return;
-#else
-        start = row.name.substr(0, 2) + "\\";
-        parts = PathParts(row.name.substr(2));
 #endif
     } else if (form == PathForm::Rooted) {
         WarnAbsolute(slot, "is absolute");
-        start = "/";
-    } else if (LeavesFolder(parts)) {
+    } else if (LeavesFolder(PathParts(row.name))) {
         WarnAbsolute(slot, "leaves the skin folder");
     }
     std::string file;
     int caseDiffers;
-    if (!ResolveParts(start, parts, &file, &caseDiffers)) {
+    if (!FindSoundFile(row.name, &file, &caseDiffers)) {
         ReportMissing(slot, form == PathForm::Relative ? "in the skin folder" : "at that place");
         return;
     }

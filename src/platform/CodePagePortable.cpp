@@ -1,7 +1,10 @@
 #include "CodePageText.h"
 
 #include <cerrno>
+#include <cwchar>
+#include <cwctype>
 #include <iconv.h>
+#include <locale.h>
 #include <string>
 
 // glibc knows every Windows page as CPnnn. The C library of the WebAssembly
@@ -80,4 +83,28 @@ int EncodeCodePageText(int32_t codePage, const std::u32string& text, std::string
     int whole = ConvertRun(converter, &in, &left, bytes);
     iconv_close(converter);
     return whole;
+}
+
+int CaseBlindName(const std::string& name, std::u32string* blind)
+{
+    static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+    if (!utf8)
+        return 0;
+    locale_t previous = uselocale(utf8);
+    std::mbstate_t state = {};
+    size_t at = 0;
+    while (at < name.size()) {
+        wchar_t c;
+        size_t used = std::mbrtowc(&c, name.data() + at, name.size() - at, &state);
+        if (used == 0 || used > name.size() - at)
+            break;
+        // Windows leaves a letter as it is where its upper case lowers to
+        // another letter: \u0131 is not I, \u00b5 not \u039c, \u03c2 not \u03a3
+        // (measured under Wine).
+        wint_t upper = towupper_l(wint_t(c), utf8);
+        blind->push_back(char32_t(towlower_l(upper, utf8) == wint_t(c) ? upper : wint_t(c)));
+        at += used;
+    }
+    uselocale(previous);
+    return at == name.size();
 }

@@ -20,6 +20,15 @@ int64_t DecodeCodePageText(int32_t codePage, const unsigned char* bytes, uint64_
 // represent one of them (or the system does not know the page).
 int EncodeCodePageText(int32_t codePage, const std::u32string& text, std::string* bytes);
 
+#ifndef _WIN32
+// A UTF-8 file name as Windows compares names: by the simple upper case of
+// each character that lowers back to it, accents kept (\u00e9 is \u00c9, never
+// E), from the C library's case mapping under its UTF-8 locale. 1, or 0 when
+// the name is not UTF-8, which then matches only itself. Windows asks its
+// file system instead.
+int CaseBlindName(const std::string& name, std::u32string* blind);
+#endif
+
 #ifdef _WIN32
 // The tools hold file names in UTF-8 on every system; Windows takes them in
 // UTF-16 through its wide calls.

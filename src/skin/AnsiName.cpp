@@ -21,6 +21,17 @@ int IsAnsiCodePage(int32_t codePage)
     return 0;
 }
 
+const char* AnsiCodePageScript(int32_t codePage)
+{
+    static const char* const kScripts[kAnsiCodePageCount] = {
+        "Thai", "Japanese", "Chinese (simplified)", "Korean", "Chinese (traditional)", "Central European",
+        "Cyrillic", "Western European", "Greek", "Turkish", "Hebrew", "Arabic", "Baltic", "Vietnamese"};
+    for (int i = 0; i < kAnsiCodePageCount; i++)
+        if (kAnsiCodePages[i] == codePage)
+            return kScripts[i];
+    return "";
+}
+
 std::string AnsiCodePageList()
 {
     std::string list;

@@ -17,6 +17,10 @@ extern const int32_t kAnsiCodePages[kAnsiCodePageCount];
 
 int IsAnsiCodePage(int32_t codePage);
 
+// The script a page writes, "Cyrillic" for 1251, for people choosing one; an
+// empty text for a page that IsAnsiCodePage refuses.
+const char* AnsiCodePageScript(int32_t codePage);
+
 // The pages as words, "874, 932, ... and 1258", for messages.
 std::string AnsiCodePageList();
 

@@ -4,6 +4,7 @@
 #include "LoadFailure.h"
 
 #include <cstdint>
+#include <string>
 
 const int kMaxHotspots = 32;
 const int kActionNameSize = 240;
@@ -12,10 +13,16 @@ const int kLineBufferSize = 250;
 // of a line: a longer line is cut after them and goes on in the next slot.
 const int kNameCharacters = kActionNameSize - 1;
 const int kLineCharacters = kLineBufferSize - 1;
+// The longest line read whole: its LF still fits the buffer after it.
+const int kWholeLineCharacters = kLineCharacters - 1;
 const int kNoHotspot = -1;
 const char kHotspotFileName[] = "lum.ini";
 const char kMinimizeKeyword[] = "MIN";
 const char kExitKeyword[] = "EXIT";
+
+// A rectangle's numbers are 32-bit signed: the reader wraps a larger one.
+const int32_t kSmallestCoordinate = INT32_MIN;
+const int32_t kLargestCoordinate = INT32_MAX;
 
 struct HotspotRect {
     int32_t left;
@@ -126,6 +133,10 @@ const int kHotspotFields = 5;  // the name, left, top, right, bottom
 // The fields of a line that the reader takes (at most five), as it splits
 // them: their count, with where each lies in the line.
 int FindHotspotFields(const char* line, HotspotField fields[kHotspotFields]);
+
+// Where the reader cuts a long line, in words: the one sentence that every
+// tool tells a person, as a clause without capital or full stop.
+std::string LineCutText();
 
 // The decimal conversion of one field, wrapping in 32-bit two's complement.
 int32_t ConvertCoordinate(const char* field);

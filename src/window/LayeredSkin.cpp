@@ -1,7 +1,6 @@
 #include "LayeredSkin.h"
 
 #include "SkinImage.h"
-#include "SkinWindow.h"
 
 #include <cstdint>
 
@@ -22,6 +21,17 @@ static void SetAlphaFromMask(uint32_t* pixels)
         for (uint64_t x = 0; x < width; x++, shade += 3)
             pixel[x] = shade[0] ? kSeeThroughPixel : pixel[x] | kOpaque;
     }
+}
+
+void PaintSkin(HDC device)
+{
+    const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(SkinImage.image->infoHeader());
+    int width = SkinImage.width;
+    int height = SkinImage.height;
+    StretchDIBits(device, 0, 0, width, height, 0, 0, width, height, SkinImage.mask, info,
+                  DIB_RGB_COLORS, SRCAND);
+    StretchDIBits(device, 0, 0, width, height, 0, 0, width, height,
+                  SkinImage.image->pixelBits(), info, DIB_RGB_COLORS, SRCPAINT);
 }
 
 HBITMAP PaintLayeredPicture(HDC device)

@@ -3,6 +3,13 @@
 
 #include <windows.h>
 
+// The skin's two pictures, below the window that shows them: the one a plain
+// window paints, and the layered window's.
+
+// Draws the skin at the window's origin: the mask keeps the see-through
+// pixels of whatever the device already holds, the picture fills the rest.
+void PaintSkin(HDC device);
+
 // Since Vista, and always since Windows 8, a compositor puts each window's own
 // surface on the screen, and a pixel a window never paints comes out black.
 // A layered window hands the system its picture with an alpha per pixel

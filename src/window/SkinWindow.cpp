@@ -102,17 +102,6 @@ static void OnCreate(HWND window)
     UpdateWindow(window);
 }
 
-void PaintSkin(HDC device)
-{
-    const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(SkinImage.image->infoHeader());
-    int width = SkinImage.width;
-    int height = SkinImage.height;
-    StretchDIBits(device, 0, 0, width, height, 0, 0, width, height, SkinImage.mask, info,
-                  DIB_RGB_COLORS, SRCAND);
-    StretchDIBits(device, 0, 0, width, height, 0, 0, width, height,
-                  SkinImage.image->pixelBits(), info, DIB_RGB_COLORS, SRCPAINT);
-}
-
 // The whole skin on every paint, whatever part of the window is invalid. A
 // layered window shows the picture it was handed instead: the system keeps
 // it, and Wine sent no paint for it at start-up, after a drag or after a

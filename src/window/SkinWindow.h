@@ -43,8 +43,4 @@ HWND CreateSkinWindow(HINSTANCE instance);
 
 LRESULT CALLBACK SkinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Draws the skin at the window's origin: the mask keeps the see-through
-// pixels of whatever the device already holds, the picture fills the rest.
-void PaintSkin(HDC device);
-
 #endif

@@ -202,8 +202,9 @@ class TableLimitsTest(CheckerTest):
         self.assertEqual(len(report["hotspots"]), 32)
 
     def test_keyword_with_a_carriage_return_is_a_sound(self):
-        folder = self.folder("cr", None)
-        write(folder, "lum.ini", b"MIN\r 1 1 20 20\nEXIT 30 1 50 20\n")
+        # "bell" has a keyword's length, not its letters.
+        folder = self.folder("cr", None, files={"bell": GOOD_WAVE})
+        write(folder, "lum.ini", b"MIN\r 1 1 20 20\nEXIT 30 1 50 20\nbell 1 30 20 50\n")
         status, report = check_json(CHECKER, folder)
         self.assertEqual(kinds_by_line(report), [(1, "warning", "keyword-case")])
         self.assertIn("carriage return", report["findings"][0]["message"])
@@ -353,17 +354,24 @@ class SoundFileTest(CheckerTest):
 
 class CodePageTest(CheckerTest):
     def test_names_are_found_as_a_system_of_that_code_page_finds_them(self):
+        # Per page, the missing lines and the other page, tried in the
+        # default's, then the model's order, whose reading names a file there.
+        found_in = {1252: {2: None, 4: 1251, 7: None, 8: None}, 1251: {2: 1252}}
         for page, played in CODE_PAGE_PLAYED.items():
             with self.subTest(page):
                 status, out, _ = run_check(CHECKER, "--json", "--code-page", str(page), make_code_page_folder(self.root, page))
                 report = json.loads(out)
                 self.assertEqual(report["codePage"], page)
                 self.assertEqual(played_lines(report), played)
+                self.assertEqual({f["line"]: f.get("foundInCodePage") for f in report["findings"]
+                                  if f["kind"] == "sound-missing"}, found_in[page])
         _, report = check_json(CHECKER, os.path.join(self.root, "cp1252"))
         self.assertEqual([h["name"] for h in report["hotspots"]][:4],
                          ["caf\u00e9.wav", "caf\u00c3\u00a9.wav", "\u0081.wav", "\u00c0\u00c1.wav"])
         self.assertEqual(kinds_by_line(report), [(2, "error", "sound-missing"), (2, "warning", "sound-name-utf8"),
-                                                 (4, "error", "sound-missing")])
+                                                 (4, "error", "sound-missing"), (7, "error", "sound-missing"),
+                                                 (8, "error", "sound-missing")])
+        self.assertIn("code page 1251 (Cyrillic), the name is \"\u0410\u0411.wav\"", report["findings"][2]["message"])
         self.assertIn("as \"caf\u00c3\u00a9.wav\" and looks for a file of that name",
                       [f["message"] for f in report["findings"] if f["kind"] == "sound-name-utf8"][0])
 

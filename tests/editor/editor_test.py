@@ -63,6 +63,7 @@ class DrawAndSave(EditorCase):
         self.type_path("my tone.wav")
         self.assertIn("\"my tone.wav\" cannot be saved: the program would split the name at the space",
                       self.page.element("line-problem").text)
+        self.assertEqual(self.page.status(), self.page.element("line-problem").text)
         self.select_line(3)
         self.keys(Keys.SHIFT, Keys.ARROW_LEFT)
         self.keys(Keys.ALT, Keys.ARROW_UP)
@@ -163,12 +164,19 @@ class SavesInPlace(EditorCase):
 
 
 class Policy(EditorCase):
-    def test_the_page_works_with_only_its_own_scripts_and_no_eval(self):
+    # Functions on window that a blank page lacks: the model's factory alone
+    # (asked before Selenium's own calls leave theirs).
+    PAGE_FUNCTIONS = ("const frame = document.body.appendChild(document.createElement('iframe'));"
+                      "const blank = new Set(Object.getOwnPropertyNames(frame.contentWindow)); frame.remove();"
+                      "return Object.getOwnPropertyNames(window).filter(n => !blank.has(n) && typeof window[n] === 'function')")
+
+    def test_the_page_works_with_only_its_own_scripts_no_eval_and_no_globals(self):
         html = read(EditorCase.page_file).decode()
         policy = re.search(r'http-equiv="Content-Security-Policy"\s+content="([^"]*)"', html).group(1)
         sources = dict(directive.split(None, 1) for directive in policy.split("; "))["script-src"].split()
         self.assertEqual([s for s in sources if not s.startswith("'sha256-")], ["'wasm-unsafe-eval'"])
         self.assertEqual(len(sources) - 1, html.count("<script>"))
+        self.assertEqual(self.page.driver.execute_script(self.PAGE_FUNCTIONS), ["LumModel"])
         folder = self.path("folder")
         make_folder(folder, ["gone.wav 1 1 9 9", "EXIT 20 20 30 30"], plain_skin())
         self.page.open_folder(folder)

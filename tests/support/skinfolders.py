@@ -91,15 +91,19 @@ CODE_PAGE_FOLDERS = {
     1252: ([b"caf\xe9.wav 10 10 40 30",         # plays caf\u00e9.wav
             b"caf\xc3\xa9.wav 50 10 90 30",      # UTF-8: looks for caf\u00c3\u00a9.wav, plays nothing
             b"\x81.wav 10 40 40 60",            # a byte the page leaves out: plays \u0081.wav
-            b"\xc0\xc1.wav 50 40 90 60"],        # looks for \u00c0\u00c1.wav, plays nothing
-           ["caf\u00e9.wav", "\u0081.wav", "\u0410\u0411.wav"]),
+            b"\xc0\xc1.wav 50 40 90 60",        # looks for \u00c0\u00c1.wav, plays nothing
+            b"\xc9T\xc9.wav 41 10 49 30",        # case beyond ASCII: plays \u00e9t\u00e9.wav
+            b"\x8cUF.wav 41 40 49 60",          # plays \u0153uf.wav
+            b"ETE.wav 10 31 40 39",             # accents kept: plays nothing
+            b"\xb5.wav 50 31 90 39"],           # \u00b5 is not \u039c, whose lower case is \u03bc: plays nothing
+           ["caf\u00e9.wav", "\u0081.wav", "\u0410\u0411.wav", "\u00e9t\u00e9.wav", "\u0153uf.wav", "\u039c.wav"]),
     1251: ([b"\xc0\xc1.wav 10 10 40 30",         # plays \u0410\u0411.wav
             b"caf\xe9.wav 50 10 90 30",          # looks for caf\u0439.wav, plays nothing
             b"\x98.wav 10 40 40 60"],           # plays \u0098.wav
            ["\u0410\u0411.wav", "caf\u00e9.wav", "\u0098.wav"]),
 }
 # Per code page, the lines whose sound lum.exe played.
-CODE_PAGE_PLAYED = {1252: [1, 3], 1251: [1, 3]}
+CODE_PAGE_PLAYED = {1252: [1, 3, 5, 6], 1251: [1, 3]}
 
 
 def make_code_page_folder(root, code_page):
@@ -112,5 +116,4 @@ def make_code_page_folder(root, code_page):
 
 def played_lines(report):
     """The sound lines that the checker says a press plays."""
-    blocked = {f["line"] for f in report["findings"] if f["level"] == "error"}
-    return [h["line"] for h in report["hotspots"] if h["action"] == "sound" and h["line"] not in blocked]
+    return [h["line"] for h in report["hotspots"] if h["action"] == "sound" and h["acts"]]

@@ -79,10 +79,14 @@ TEST(AnsiNameTest, Utf8NamesAreToldFromAnsiNames)
 
 TEST(AnsiNameTest, OnlyWindowsAnsiCodePagesAreTaken)
 {
-    for (int32_t page : {874, 932, 936, 949, 950, 1250, 1258})
+    for (int32_t page : {874, 932, 936, 949, 950, 1250, 1258}) {
         EXPECT_TRUE(IsAnsiCodePage(page)) << page;
-    for (int32_t page : {0, 437, 850, 1200, 1249, 1259, 20127, 65001})
+        EXPECT_STRNE(AnsiCodePageScript(page), "") << page;
+    }
+    for (int32_t page : {0, 437, 850, 1200, 1249, 1259, 20127, 65001}) {
         EXPECT_FALSE(IsAnsiCodePage(page)) << page;
+        EXPECT_STREQ(AnsiCodePageScript(page), "") << page;
+    }
 }
 
 }  // namespace

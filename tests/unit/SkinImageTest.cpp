@@ -131,16 +131,17 @@ TEST_F(SkinImageTest, ColorTableBeforeTwentyFourBitPixelsIsSkipped)
     EXPECT_EQ(Bytes(SkinImage.mask, 3), std::string(3, '\xFF'));
 }
 
-// Each rejection names its one reason and shows nothing of its own.
+// Each rejection names its one reason and shows nothing of its own; its
+// sentence names the header's value that it is about.
 TEST_F(SkinImageTest, OnlyBottomUpUncompressedTwentyFourBitSkinsWithAPositiveSizeAreAccepted)
 {
-    const struct { int32_t width, height; uint16_t bits; uint32_t compression; LoadFailure reason; } rejected[] = {
-        {2, 2, 8, 0, LoadFailure::Not24Bit},        {2, 2, 32, 0, LoadFailure::Not24Bit},
-        {2, 2, 1, 0, LoadFailure::Not24Bit},        {2, -2, 24, 0, LoadFailure::TopDown},
-        {2, INT32_MIN, 24, 0, LoadFailure::TopDown}, {0, 2, 24, 0, LoadFailure::ZeroSize},
-        {2, 0, 24, 0, LoadFailure::ZeroSize},       {-2, 2, 24, 0, LoadFailure::ZeroSize},
-        {2, 2, 24, 1, LoadFailure::Compressed},     {2, 2, 24, 3, LoadFailure::Compressed},
-        {2, 2, 24, 4, LoadFailure::Compressed}};
+    const struct { int32_t width, height; uint16_t bits; uint32_t compression; LoadFailure reason; const char* says; }
+        rejected[] = {{2, 2, 8, 0, LoadFailure::Not24Bit, "has 8 bits"}, {2, 2, 32, 0, LoadFailure::Not24Bit, ""},
+                      {2, 2, 1, 0, LoadFailure::Not24Bit, ""},        {2, -2, 24, 0, LoadFailure::TopDown, ""},
+                      {2, INT32_MIN, 24, 0, LoadFailure::TopDown, ""}, {0, 2, 24, 0, LoadFailure::ZeroSize, ""},
+                      {2, 0, 24, 0, LoadFailure::ZeroSize, ""},       {-2, 2, 24, 0, LoadFailure::ZeroSize, ""},
+                      {2, 2, 24, 1, LoadFailure::Compressed, ""},     {2, 2, 24, 3, LoadFailure::Compressed, ""},
+                      {2, 2, 24, 4, LoadFailure::Compressed, "(biCompression 4)"}};
     for (const auto& r : rejected) {
         ResetSkinModel();
         BitmapSpec layout;
@@ -151,6 +152,7 @@ TEST_F(SkinImageTest, OnlyBottomUpUncompressedTwentyFourBitSkinsWithAPositiveSiz
         layout.pixels = std::string(2048, '\0');
         EXPECT_EQ(Build(MakeBitmap(layout)), 0) << r.width << " x " << r.height << " at " << r.bits << " bits";
         EXPECT_EQ(failure, r.reason) << r.width << " x " << r.height << " at " << r.bits << " bits";
+        EXPECT_NE(LoadFailureText(failure, SkinImage.image->infoHeader()).find(r.says), std::string::npos) << r.says;
         EXPECT_EQ(SkinImage.mask, nullptr);
         EXPECT_TRUE(shownMessages.empty());
     }

@@ -1,25 +1,22 @@
 #!/usr/bin/env python3
 """Puts the editor's page together: the HTML with its style, the model (the
-emscripten module with its WebAssembly inside) and the editor's script
-inlined, so that the one file works when opened from disk. The page's
-policy allows exactly these inline scripts, by their SHA-256 hashes.
+emscripten module with its WebAssembly inside) and the editor's script, which
+esbuild has bundled from its modules into one function, inlined so that the
+one file works when opened from disk. The page's policy allows exactly these
+inline scripts, by their SHA-256 hashes.
 
-The editor's script is its modules joined in the order given, in one
-function scope: a page opened from disk cannot load modules, and nothing of
-the editor is left for other scripts to reach.
-
-Usage: BuildPage.py PAGE.html STYLE.css MODEL.js OUT.html MODULE.js...
+Usage: BuildPage.py PAGE.html STYLE.css MODEL.js EDITOR.js OUT.html
 """
 import base64
 import hashlib
-import os
 import sys
 
 HASHES_MARK = "{script-hashes}"
 
 
-def script_body(text, name):
+def script_body(path, name):
     # Only "</script" could end the element early; the escape keeps the text's meaning.
+    text = open(path, encoding="utf-8").read()
     return "/* %s */\n%s\n" % (name, text.replace("</script", "<\\/script"))
 
 
@@ -33,17 +30,12 @@ def replace_once(html, mark, text, page):
     return html.replace(mark, text)
 
 
-def joined_modules(paths):
-    parts = ["// %s\n%s" % (os.path.basename(path), open(path, encoding="utf-8").read()) for path in paths]
-    return "(() => {\n\"use strict\";\n%s})();" % "\n".join(parts)
-
-
 def main():
-    page, style, model, out = sys.argv[1:5]
+    page, style, model, editor, out = sys.argv[1:]
     html = open(page, encoding="utf-8").read()
     scripts = {
-        "<!-- model -->": script_body(open(model, encoding="utf-8").read(), "the skin model and the checker"),
-        "<!-- script -->": script_body(joined_modules(sys.argv[5:]), "the editor"),
+        "<!-- model -->": script_body(model, "the skin model and the checker"),
+        "<!-- script -->": script_body(editor, "the editor"),
     }
     html = replace_once(html, HASHES_MARK, " ".join(map(source_hash, scripts.values())), page)
     html = replace_once(html, "<!-- style -->", "<style>\n%s</style>" % open(style, encoding="utf-8").read(), page)

@@ -1,5 +1,18 @@
 // The input: the pointer on the skin, the keys, the toolbar and the line
-// editor's controls, and what is dropped onto the page.
+// editor's controls, and what is dropped onto the page. Each handler turns
+// its input into changes of the document and renders once after them; a
+// gesture in progress only redraws the canvas.
+
+import {
+  addHotspot, addSkin, addSounds, deleteSelected, hasFolder, lineOfSlot, moveSelected, now, openFolder, redo,
+  refuseEdit, say, select, selectedLine, setCodePage, setLine, setLineAround, shiftSelected, typeRect, undo,
+} from "./document.js";
+import {
+  decodePicture, isWaveName, pickFolder, readDroppedFolder, readPickedFolder, tooLargeForPage,
+} from "./folder.js";
+import { facts, pictureSkin, readFolderFile, skinSize, slotAt, soundFileOf } from "./model.js";
+import { save, savesInPlace, startSaving } from "./saving.js";
+import { $, drawCanvas, kCoordinates, render, setZoom, showGesture, showPointer, skinShown, zoom } from "./view.js";
 
 const kHandleReach = 5;                  // screen pixels around an edge that grab it
 
@@ -7,24 +20,90 @@ const input = {
   gesture: null,         // { kind: draw, move or resize, slot, from, start, edges, box } while the button is down
 };
 
-function skinPoint(event) {
-  const rect = $("board").getBoundingClientRect();
-  return [Math.floor((event.clientX - rect.left) / view.zoom), Math.floor((event.clientY - rect.top) / view.zoom)];
+// Changes the document, then shows it.
+const changing = (change) => (...values) => { change(...values); render(); };
+
+// ---- Opening: each way in ends in a check of the folder -------------------
+
+// A hotspot file that is a folder could be neither checked nor saved.
+function iniIsFolder(files) {
+  return [...files.keys()].some((path) => path.startsWith(facts().hotspotFile + "/"));
 }
 
-// What a press at the point does, as lum.exe decides it.
-function pressText(slot) {
-  if (slot === bridge.facts.noHotspot) return "drag";
-  const spot = doc.hotspots[slot];
-  return spot.action === "sound" ? "line " + spot.line + ": " + spot.name : spot.action;
+function openFiles(files, directory, name) {
+  const ini = facts().hotspotFile;
+  if (iniIsFolder(files)) {
+    say(name + ": its " + ini + " is a folder, not a file; rename that folder and open the skin folder again.", true);
+    return;
+  }
+  openFolder(files);
+  startSaving(files.get(ini) || null, directory);
+  const failed = now().report.findings.filter((f) => f.kind === "load-fails");
+  if (failed.length) { say(name + ": " + failed.map((f) => f.message).join(" "), true); return; }
+  const { width, height } = skinSize();
+  say(name + ": " + now().lines.length + " lines in " + ini + ", skin " + width + " × " + height +
+      (tooLargeForPage(width, height) ? ", too large to show here" : "") +
+      (savesInPlace() ? "; saving writes into the folder." : "; saving downloads the files."));
+}
+
+async function openPickedFolder(fileList) {
+  if (!fileList.length) return;
+  openFiles(await readPickedFolder(fileList), null, fileList[0].webkitRelativePath.split("/")[0] || "folder");
+}
+
+async function openFolderInPlace() {
+  const picked = await pickFolder();
+  if (picked) openFiles(picked.files, picked.handle, picked.handle.name);
+}
+
+async function openDroppedFolder(entry) {
+  openFiles(await readDroppedFolder(entry), null, entry.name);
+}
+
+// A picture becomes a new skin file; without an open folder, a new skin.
+async function importPicture(file) {
+  let picture;
+  try { picture = await decodePicture(file); } catch (e) { say(e.message, true); return; }
+  const skin = pictureSkin(picture);
+  if (!skin) { say("\"" + file.name + "\" cannot be made into a skin: it is too large for this page's memory.", true); return; }
+  if (!hasFolder()) openFiles(new Map([[facts().hotspotFile, new Uint8Array(0)]]), null, "new skin");
+  addSkin(skin.bytes);
+  const to = skin.movedTo;
+  say("New skin from \"" + file.name + "\": " + picture.width + " × " + picture.height + " pixels; " +
+      (skin.keyColouredOpaque ? skin.keyColouredOpaque + " opaque magenta pixels became (" + to.red + ", " + to.green +
+       ", " + to.blue + ") so that they stay visible." : "no opaque pixel was magenta."));
+}
+
+async function addSoundFiles(files) {
+  const sounds = [];
+  for (const file of files) sounds.push([file.name, new Uint8Array(await file.arrayBuffer())]);
+  const refused = addSounds(sounds);
+  say("Added " + (sounds.length - refused.length) + " sound files; saving writes them beside " + facts().hotspotFile + "." +
+      (refused.length ? " Not added: " + refused.join(", ") + "." : ""), refused.length > 0);
+}
+
+async function saveNow() {
+  if (!hasFolder()) return;
+  const { text, problem } = await save();
+  say(text, problem);
+}
+
+// The same for what ends after a wait: the document changes, then it is shown.
+const arriving = (change) => async (...values) => { await change(...values); render(); };
+
+// ---- The pointer on the skin ----------------------------------------------
+
+function skinPoint(event) {
+  const rect = $("board").getBoundingClientRect();
+  return [Math.floor((event.clientX - rect.left) / zoom()), Math.floor((event.clientY - rect.top) / zoom())];
 }
 
 // The edges of the selected hotspot's interior that a press at the point grabs.
 function edgesNear(event) {
-  const line = selectedLine();
-  if (!line || !doc.hotspots[line.slot]) return null;
-  const box = doc.hotspots[line.slot].interior;
-  const rect = $("board").getBoundingClientRect(), z = view.zoom;
+  const line = selectedLine(), spot = line && now().hotspots[line.slot];
+  if (!spot) return null;
+  const box = spot.interior;
+  const rect = $("board").getBoundingClientRect(), z = zoom();
   const x = event.clientX - rect.left, y = event.clientY - rect.top;
   const near = (value, edge) => Math.abs(value - edge * z) <= kHandleReach;
   const within = (value, low, high) => value >= low * z - kHandleReach && value <= high * z + kHandleReach;
@@ -39,15 +118,15 @@ const kTried = {
 };
 
 function tryPress(slot) {
-  if (slot === bridge.facts.noHotspot) { say("drag: the window would follow the pointer until the button is let go."); return; }
-  const spot = doc.hotspots[slot];
+  if (slot === facts().noHotspot) { say("drag: the window would follow the pointer until the button is let go."); return; }
+  const spot = now().hotspots[slot];
   if (kTried[spot.action]) { say(kTried[spot.action]); return; }
   const path = soundFileOf(slot);
   if (!path) { say("line " + spot.line + ": " + spot.name + " is not found in the folder, so nothing would play.", true); return; }
   const audio = new Audio(URL.createObjectURL(new Blob([readFolderFile(path)], { type: "audio/wav" })));
   audio.addEventListener("ended", () => URL.revokeObjectURL(audio.src));
-  audio.play().then(() => say("line " + spot.line + ": playing " + spot.name + "."),
-                    () => say("line " + spot.line + ": the browser cannot play " + spot.name + ".", true));
+  audio.play().then(changing(() => say("line " + spot.line + ": playing " + spot.name + ".")),
+                    changing(() => say("line " + spot.line + ": the browser cannot play " + spot.name + ".", true)));
 }
 
 // The gesture a press starts: on an edge of the selected hotspot (which
@@ -56,28 +135,28 @@ function startGesture(event, point, slot) {
   const edges = edgesNear(event);
   if (edges) {
     const line = selectedLine();
-    return { kind: "resize", edges, slot: line.slot, from: point, start: doc.hotspots[line.slot].interior };
+    return { kind: "resize", edges, slot: line.slot, from: point, start: now().hotspots[line.slot].interior };
   }
   if (slot === null) return null;
-  if (slot !== bridge.facts.noHotspot) {
-    select(lineOfSlot(slot));
-    return { kind: "move", slot, from: point, start: doc.hotspots[slot].interior };
+  if (slot !== facts().noHotspot) {
+    changing(select)(lineOfSlot(slot));
+    return { kind: "move", slot, from: point, start: now().hotspots[slot].interior };
   }
   return { kind: "draw", slot: null, from: point, start: null };
 }
 
 function onPointerDown(event) {
-  if (!view.skin || event.button !== 0) return;
+  if (!skinShown() || event.button !== 0) return;
   const point = skinPoint(event);
   const slot = slotAt(point);
-  if ($("try").checked) { if (slot !== null) tryPress(slot); return; }
+  if ($("try").checked) { if (slot !== null) changing(tryPress)(slot); return; }
   const gesture = startGesture(event, point, slot);
   if (!gesture) return;
   $("skin-canvas").setPointerCapture(event.pointerId);  // the gesture goes on outside the canvas
   $("viewport").focus({ preventScroll: true });
   gesture.box = gestureBox(gesture, point);
   input.gesture = gesture;
-  draw();
+  showGesture(gesture);
 }
 
 function clamp(value, low, high) {
@@ -88,7 +167,8 @@ function clamp(value, low, high) {
 function gestureBox(g, point) {
   const dx = point[0] - g.from[0], dy = point[1] - g.from[1];
   if (g.kind === "draw") {
-    const x = clamp(point[0], 0, view.skin.width - 1), y = clamp(point[1], 0, view.skin.height - 1);
+    const skin = skinShown();
+    const x = clamp(point[0], 0, skin.width - 1), y = clamp(point[1], 0, skin.height - 1);
     return [Math.min(g.from[0], x), Math.min(g.from[1], y), Math.max(g.from[0], x) + 1, Math.max(g.from[1], y) + 1];
   }
   const b = g.start;
@@ -100,40 +180,39 @@ function gestureBox(g, point) {
 
 function onPointerMove(event) {
   const point = skinPoint(event);
-  const slot = view.skin ? slotAt(point) : null;
-  $("position").textContent = slot === null ? "–" : "x " + point[0] + ", y " + point[1];
-  $("press").textContent = slot === null ? "" : pressText(slot);
+  showPointer(point, skinShown() ? slotAt(point) : null);
   if (!input.gesture) return;
   input.gesture.box = gestureBox(input.gesture, point);
-  draw();
+  showGesture(input.gesture);
 }
 
 function onPointerUp(event) {
   const g = input.gesture;
   if (!g) return;
   input.gesture = null;
+  showGesture(null);
   g.box = gestureBox(g, skinPoint(event));
   const moved = g.start ? g.box.some((v, i) => v !== g.start[i]) : g.box[2] - g.box[0] > 1 || g.box[3] - g.box[1] > 1;
-  if (!moved) draw();
-  else if (g.kind === "draw") addHotspot(g.box);
-  else setLine(lineOfSlot(g.slot), null, rectAround(g.box));
+  if (!moved) return;
+  if (g.kind === "draw") changing(addHotspot)(g.box);
+  else changing(setLineAround)(lineOfSlot(g.slot), g.box);
 }
 
 // A new hotspot in the middle of the part of the skin in view, which can be
 // smaller than the view.
 function addHotspotInView() {
-  if (!view.skin) return;
-  const viewport = $("viewport"), z = view.zoom, half = 10;
-  const x = Math.floor((viewport.scrollLeft + Math.min(viewport.clientWidth, view.skin.width * z) / 2) / z);
-  const y = Math.floor((viewport.scrollTop + Math.min(viewport.clientHeight, view.skin.height * z) / 2) / z);
-  addHotspot([Math.max(0, x - half), Math.max(0, y - half),
-              Math.min(view.skin.width, x + half), Math.min(view.skin.height, y + half)]);
+  const skin = skinShown();
+  if (!skin) return;
+  const viewport = $("viewport"), z = zoom(), half = 10;
+  const x = Math.floor((viewport.scrollLeft + Math.min(viewport.clientWidth, skin.width * z) / 2) / z);
+  const y = Math.floor((viewport.scrollTop + Math.min(viewport.clientHeight, skin.height * z) / 2) / z);
+  addHotspot([Math.max(0, x - half), Math.max(0, y - half), Math.min(skin.width, x + half), Math.min(skin.height, y + half)]);
 }
 
 function cancelGesture() {
   if (!input.gesture) return false;
   input.gesture = null;
-  draw();
+  showGesture(null);
   return true;
 }
 
@@ -144,18 +223,18 @@ const shift = (e, dx, dy) => shiftSelected(dx * (e.shiftKey ? 10 : 1), dy * (e.s
 // control: Ctrl (or Cmd) held or not, shift and alt alike, any when not
 // given; typing: also while a text field has the focus.
 const kKeys = [
-  { keys: ["z"], control: true, shift: false, does: undo },
-  { keys: ["z"], control: true, shift: true, does: redo },
-  { keys: ["y"], control: true, does: redo },
-  { keys: ["s"], control: true, typing: true, does: save },
-  { keys: ["ArrowUp"], alt: true, does: () => moveSelected(-1) },
-  { keys: ["ArrowDown"], alt: true, does: () => moveSelected(1) },
-  ...Object.entries(kArrows).map(([key, [dx, dy]]) => ({ keys: [key], does: (e) => shift(e, dx, dy) })),
-  { keys: ["Delete", "Backspace"], does: deleteSelected },
-  { keys: ["n", "Insert"], does: addHotspotInView },
+  { keys: ["z"], control: true, shift: false, does: changing(undo) },
+  { keys: ["z"], control: true, shift: true, does: changing(redo) },
+  { keys: ["y"], control: true, does: changing(redo) },
+  { keys: ["s"], control: true, typing: true, does: arriving(saveNow) },
+  { keys: ["ArrowUp"], alt: true, does: changing(() => moveSelected(-1)) },
+  { keys: ["ArrowDown"], alt: true, does: changing(() => moveSelected(1)) },
+  ...Object.entries(kArrows).map(([key, [dx, dy]]) => ({ keys: [key], does: changing((e) => shift(e, dx, dy)) })),
+  { keys: ["Delete", "Backspace"], does: changing(deleteSelected) },
+  { keys: ["n", "Insert"], does: changing(addHotspotInView) },
   { keys: ["t"], does: () => { $("try").checked = !$("try").checked; } },
-  { keys: ["+", "="], does: () => setZoom(view.zoom + 1) },
-  { keys: ["-"], does: () => setZoom(view.zoom - 1) },
+  { keys: ["+", "="], does: () => setZoom(zoom() + 1) },
+  { keys: ["-"], does: () => setZoom(zoom() - 1) },
   { keys: ["Escape"], does: cancelGesture },
 ];
 
@@ -173,43 +252,84 @@ function onKey(event) {
   if (entry && entry.does(event) !== false) event.preventDefault();
 }
 
-// ---- The line editor's controls ------------------------------------------
+// ---- The line editor's controls and the lists -----------------------------
 
+// "another path…" leaves the line as it is until a path is typed.
 function onActionChange() {
   const line = selectedLine();
   const name = $("action").value;
   if (!line) return;
   if (!name) { $("path").focus(); return; }
-  if (name !== line.name) setLine(doc.selected, name, line.rect);
+  if (name !== line.name) changing(setLine)(now().selected, name, line.rect);
 }
 
 function onPathChange() {
   const line = selectedLine();
-  if (line && $("path").value !== line.name) setLine(doc.selected, $("path").value, line.rect);
+  if (line && $("path").value !== line.name) setLine(now().selected, $("path").value, line.rect);
 }
 
+// The numbers go to the model as typed, which refuses those it cannot
+// write; a field that holds no number at all is refused here.
 function onCoordinateChange() {
-  const line = selectedLine();
-  if (!line) return;
-  const rect = kCoordinates.map((id) => Number.parseInt($(id).value, 10));
-  if (rect.some((v) => !Number.isSafeInteger(v) || v < -2147483648 || v > 2147483647)) {
-    showLineProblem("Coordinates are whole numbers from -2147483648 to 2147483647.");
-    return;
-  }
-  setLine(doc.selected, line.name ? null : firstSoundName(), rect);
+  const empty = kCoordinates.find((id) => $(id).value.trim() === "" || !Number.isFinite(Number($(id).value)));
+  if (empty) refuseEdit("The " + empty + " coordinate must be a number.");
+  else typeRect(kCoordinates.map((id) => Number($(id).value)));
+}
+
+// A line or a finding clicked selects its line; a finding's code-page button switches to that code page.
+function onListClick(event) {
+  const page = event.target.closest(".code-page-switch");
+  if (page) { setCodePage(Number(page.value)); return; }
+  const item = event.target.closest("li[data-line]");
+  if (item && Number(item.dataset.line) > 0) select(Number(item.dataset.line) - 1);
 }
 
 // ---- Dropped files: each does what its button does -----------------------
 
 // A folder opens; .wav files are added as sounds; one other file is a picture.
 // The entries are taken before the first wait, while the drop still holds them.
-function onDrop(event) {
+async function onDrop(event) {
   event.preventDefault();
   const items = [...event.dataTransfer.items];
   const entries = items.map((item) => (item.webkitGetAsEntry ? item.webkitGetAsEntry() : null));
   const files = [...event.dataTransfer.files];
   const folderEntry = entries.find((entry) => entry && entry.isDirectory);
-  if (folderEntry) openDroppedFolder(folderEntry);
-  else if (files.length === 1 && !isWaveName(files[0].name)) importPicture(files[0]);
-  else if (files.length) addSounds(files);
+  if (folderEntry) await openDroppedFolder(folderEntry);
+  else if (files.length === 1 && !isWaveName(files[0].name)) await importPicture(files[0]);
+  else if (files.length) await addSoundFiles(files);
+}
+
+// ---- Wiring ----------------------------------------------------------------
+
+export function wireInput() {
+  const on = (id, type, handler) => $(id).addEventListener(type, handler);
+  on("folder-input", "change", arriving(() => openPickedFolder($("folder-input").files)));
+  const picture = async () => { if ($("picture-input").files[0]) await importPicture($("picture-input").files[0]); };
+  on("picture-input", "change", arriving(picture));
+  on("sound-input", "change", arriving(() => addSoundFiles($("sound-input").files)));
+  $("open-folder").hidden = typeof window.showDirectoryPicker !== "function";
+  on("open-folder", "click", arriving(openFolderInPlace));
+  on("zoom", "change", () => setZoom(Number($("zoom").value)));
+  on("code-page", "change", changing(() => setCodePage(Number($("code-page").value))));
+  on("undo", "click", changing(undo));
+  on("redo", "click", changing(redo));
+  on("save", "click", arriving(saveNow));
+  on("new-hotspot", "click", changing(addHotspotInView));
+  on("delete", "click", changing(deleteSelected));
+  on("move-up", "click", changing(() => moveSelected(-1)));
+  on("move-down", "click", changing(() => moveSelected(1)));
+  on("action", "change", onActionChange);
+  on("path", "change", changing(onPathChange));
+  for (const id of kCoordinates) on(id, "change", changing(onCoordinateChange));
+  on("lines", "click", changing(onListClick));
+  on("findings", "click", changing(onListClick));
+  on("skin-canvas", "pointerdown", onPointerDown);
+  on("skin-canvas", "pointermove", onPointerMove);
+  on("skin-canvas", "pointerup", onPointerUp);
+  on("skin-canvas", "pointercancel", cancelGesture);
+  on("viewport", "scroll", drawCanvas);
+  window.addEventListener("resize", drawCanvas);
+  document.addEventListener("keydown", onKey);
+  document.addEventListener("dragover", (event) => event.preventDefault());
+  document.addEventListener("drop", arriving(onDrop));
 }

@@ -1,16 +1,25 @@
-// The bridge to the model: every call into the WebAssembly module. The
-// model's pointers and sizes are unsigned: its memory grows past 2 GiB, so
-// every one is read with >>> 0 and never shifted with >>. An answer with
-// more than one part comes as JSON, read here by name.
+// The bridge to the model: every call into the WebAssembly module, its file
+// system included. The model's pointers and sizes are unsigned: its memory
+// grows past 2 GiB, so every one is read with >>> 0 and never shifted with
+// >>. An answer with more than one part comes as JSON, read here by name.
+
+const kFolder = "/skin";                 // the open folder, in the module's file system
 
 const bridge = {
   model: null,
-  facts: null,  // what the page must know of the model: keywords, slots, the drag's map value, file names
+  facts: null,
 };
 
-function startBridge(model) {
+export function startModel(model) {
   bridge.model = model;
-  bridge.facts = answer("EditorModelFacts", [], []);
+  bridge.facts = Object.freeze(answer("EditorModelFacts", [], []));
+  model.FS.mkdir(kFolder);
+}
+
+// What the page must know of the model: keywords, slots, the drag's map
+// value, file names, the default code page and the coordinates' limits.
+export function facts() {
+  return bridge.facts;
 }
 
 function answer(name, types, values) {
@@ -30,28 +39,60 @@ function heapBytes(pointer, size) {
   return bridge.model.HEAPU8.slice(pointer >>> 0, (pointer >>> 0) + size);
 }
 
-// The checker's report as JSON on a folder of the module's file system; the
-// model stays loaded for the questions below.
-function checkFolder(path, codePage) {
+function clearFolder(path) {
+  const fs = bridge.model.FS;
+  for (const name of fs.readdir(path)) {
+    if (name === "." || name === "..") continue;
+    const child = path + "/" + name;
+    if (fs.isDir(fs.stat(child).mode)) { clearFolder(child); fs.rmdir(child); } else fs.unlink(child);
+  }
+}
+
+// A file of the folder the checker sees, by its path inside the folder.
+export function putFile(path, bytes) {
+  const fs = bridge.model.FS;
+  let at = kFolder;
+  for (const part of path.split("/").slice(0, -1)) {
+    at += "/" + part;
+    if (!fs.analyzePath(at).exists) fs.mkdir(at);
+  }
+  fs.writeFile(kFolder + "/" + path, bytes);
+}
+
+// The folder the checker sees becomes these files (path -> bytes).
+export function putFolder(files) {
+  clearFolder(kFolder);
+  for (const [path, bytes] of files) putFile(path, bytes);
+}
+
+export function readFolderFile(path) {
+  return bridge.model.FS.readFile(kFolder + "/" + path);
+}
+
+// The checker's report as JSON on the folder; the model stays loaded for the
+// questions below.
+export function checkFolder(codePage) {
   const m = bridge.model;
-  return JSON.parse(m.UTF8ToString(m.ccall("EditorCheck", "number", ["string", "number"], [path, codePage]) >>> 0));
+  return JSON.parse(m.UTF8ToString(m.ccall("EditorCheck", "number", ["string", "number"], [kFolder, codePage]) >>> 0));
 }
 
 const asBox = (b) => [b.x0, b.y0, b.x1, b.y1];
 const asRect = (r) => [r.left, r.top, r.right, r.bottom];
 
 // Each slot's interior, the pixels a press reaches, as x0, y0, x1, y1.
-function slotInteriors() {
+export function slotInteriors() {
   return answer("EditorInteriors", [], []).map(asBox);
 }
 
-// The rectangle whose interior is the box.
-function rectAround(box) {
-  return asRect(answer("EditorRectAround", ["number", "number", "number", "number"], box));
+// { rect } whose interior is the box, or { problem } when a number of it
+// would be out of the model's range.
+export function rectAround(box) {
+  const made = answer("EditorRectAround", ["number", "number", "number", "number"], box);
+  return made.problem ? made : { rect: asRect(made.rect) };
 }
 
 // The file's lines as the program reads them, and where the read text ends.
-function readLines(text) {
+export function readLines(text) {
   const read = withBytes(text, (p) => JSON.parse(bridge.model.UTF8ToString(bridge.model._EditorReadLines(p, text.length) >>> 0)));
   read.lines = read.lines.map((line) => ({ ...line, rect: asRect(line.rect) }));
   return read;
@@ -65,48 +106,50 @@ function composedLine(verdict) {
   return { bytes: heapBytes(m._EditorComposed(), m._EditorComposedSize() >>> 0) };
 }
 
-// A new line of the typed name and the rectangle.
-function composeLine(name, rect) {
+// A new line of the typed name and the rectangle. The numbers go to the
+// model as they are, which refuses those it cannot write.
+export function composeLine(name, rect) {
   return composedLine(answer("EditorComposeLine", ["string", "number", "number", "number", "number"], [name, ...rect]));
 }
 
 // Line index with a new rectangle and, unless name is null, a typed name:
 // only the fields that change are rewritten.
-function editLine(index, name, rect) {
+export function editLine(index, name, rect) {
   return composedLine(answer("EditorEditLine", ["number", "string", "number", "number", "number", "number"],
                              [index, name, ...rect]));
 }
 
-function codePages() {
+// The code pages the model knows, as { page, script }.
+export function codePages() {
   return answer("EditorCodePages", [], []);
 }
 
-function skinSize() {
+export function skinSize() {
   return { width: bridge.model._EditorSkinWidth(), height: bridge.model._EditorSkinHeight() };
 }
 
 // The checked skin as RGBA, top row first, see-through pixels transparent.
-function skinPixels(width, height) {
+export function skinPixels(width, height) {
   const pointer = bridge.model._EditorSkinPixels() >>> 0;
   return new Uint8ClampedArray(bridge.model.HEAPU8.buffer, pointer, width * height * 4).slice();
 }
 
 // Who acts at the point of the checked skin: a slot, facts.noHotspot for a
 // drag, or null off the skin.
-function slotAt(point) {
+export function slotAt(point) {
   const { width, height } = skinSize();
   if (point[0] < 0 || point[1] < 0 || point[0] >= width || point[1] >= height) return null;
   return bridge.model.HEAP8[(bridge.model._EditorWhoActs() >>> 0) + point[1] * width + point[0]];
 }
 
 // The file a press on the slot plays, in the module's folder; "" for none.
-function soundFileOf(slot) {
+export function soundFileOf(slot) {
   return bridge.model.UTF8ToString(bridge.model._EditorSoundFile(slot) >>> 0);
 }
 
 // A decoded picture as a skin file: { bytes, keyColouredOpaque, movedTo },
 // or null when the module has no room for it.
-function pictureSkin(picture) {
+export function pictureSkin(picture) {
   let made;
   try {
     made = withBytes(new Uint8Array(picture.data.buffer),

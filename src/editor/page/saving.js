@@ -1,19 +1,25 @@
 // The saving: into the folder opened in place, keeping what the user had as
-// a backup, or as downloads.
+// a backup, or as downloads. It answers what the status line is to say.
+
+import { addedFiles, hotspotText, keepAdded, textEdition } from "./document.js";
+import { facts } from "./model.js";
+import { sameBytes } from "./folder.js";
 
 const saving = {
-  loadedIni: null,       // lum.ini's bytes as read from disk, to see a change made elsewhere
-  goAhead: null,         // { onDisk }: lum.ini as it was when the user chose to replace it anyway
+  directory: null,       // a FileSystemDirectoryHandle when the folder was opened in place
+  loadedIni: null,       // the hotspot file's bytes as read from disk, to see a change made elsewhere
+  // { onDisk, edition }: the hotspot file on disk when the user chose to replace it
+  // anyway, and the text's edition then: an edit, an undo or a redo asks again.
+  goAhead: null,
   saved: new Map(),      // name -> bytes this page wrote into the folder, which are no backup of the user's
 };
 
-function startSaving(loadedIni) {
-  Object.assign(saving, { loadedIni, goAhead: null, saved: new Map() });
+export function startSaving(loadedIni, directory) {
+  Object.assign(saving, { directory, loadedIni, goAhead: null, saved: new Map() });
 }
 
-// An edit, an undo or a redo asks again before replacing a changed lum.ini.
-function forgetGoAhead() {
-  saving.goAhead = null;
+export function savesInPlace() {
+  return saving.directory !== null;
 }
 
 function download(name, bytes) {
@@ -27,7 +33,7 @@ function download(name, bytes) {
 }
 
 async function fileInFolder(name) {
-  try { return new Uint8Array(await (await (await folder.directory.getFileHandle(name)).getFile()).arrayBuffer()); }
+  try { return new Uint8Array(await (await (await saving.directory.getFileHandle(name)).getFile()).arrayBuffer()); }
   catch (e) {
     if (e.name === "NotFoundError") return null;
     if (e.name === "TypeMismatchError") throw new Error(name + " in the folder is a folder, not a file");
@@ -36,7 +42,7 @@ async function fileInFolder(name) {
 }
 
 async function writeInFolder(name, bytes) {
-  const handle = await folder.directory.getFileHandle(name, { create: true });
+  const handle = await saving.directory.getFileHandle(name, { create: true });
   const writable = await handle.createWritable();
   await writable.write(bytes);
   await writable.close();
@@ -57,47 +63,48 @@ async function replaceInFolder(name, bytes) {
   saving.saved.set(name, bytes);
 }
 
-// A folder without lum.ini gets one only when there is a line to put in it.
+// A folder without a hotspot file gets one only when there is a line to put in it.
 function iniToWrite() {
-  return doc.text.length > 0 || saving.loadedIni !== null;
+  return hotspotText().length > 0 || saving.loadedIni !== null;
 }
 
-// Read right before the write: a change made elsewhere since lum.ini was read
+// Read right before the write: a change made elsewhere since the hotspot file was read
 // here is replaced only after a warning, and the go-ahead holds for that one
 // save of that one file on disk.
-async function mayReplaceIni() {
-  const onDisk = await fileInFolder(bridge.facts.hotspotFile);
+async function mayReplaceIni(ini) {
+  const onDisk = await fileInFolder(ini);
   if (sameOrBothAbsent(onDisk, saving.loadedIni)) return true;
-  if (saving.goAhead && sameOrBothAbsent(onDisk, saving.goAhead.onDisk)) return true;
-  saving.goAhead = { onDisk };
-  say(bridge.facts.hotspotFile + " was changed on disk after it was loaded here. Save again to replace it anyway; " +
-      "the file on disk is then kept as " + bridge.facts.hotspotFile + ".bak.", true);
+  const goAhead = saving.goAhead;
+  if (goAhead && goAhead.edition === textEdition() && sameOrBothAbsent(onDisk, goAhead.onDisk)) return true;
+  saving.goAhead = { onDisk, edition: textEdition() };
   return false;
 }
 
 async function saveInFolder() {
-  for (const [name, bytes] of folder.added) {
-    await replaceInFolder(name, bytes);
-    folder.files.set(name, bytes);
-  }
-  folder.added = new Map();
-  if (!iniToWrite()) { say("No " + bridge.facts.hotspotFile + " was written: it would have no line."); return; }
-  if (!(await mayReplaceIni())) return;
-  forgetGoAhead();
-  await replaceInFolder(bridge.facts.hotspotFile, doc.text);
-  saving.loadedIni = doc.text;
-  say("Saved " + bridge.facts.hotspotFile + " in the folder.");
+  const ini = facts().hotspotFile;
+  for (const [name, bytes] of addedFiles()) await replaceInFolder(name, bytes);
+  keepAdded();
+  if (!iniToWrite()) return { text: "No " + ini + " was written: it would have no line." };
+  if (!(await mayReplaceIni(ini)))
+    return { text: ini + " was changed on disk after it was loaded here. Save again to replace it anyway; " +
+                   "the file on disk is then kept as " + ini + ".bak.", problem: true };
+  saving.goAhead = null;
+  const text = hotspotText();
+  await replaceInFolder(ini, text);
+  saving.loadedIni = text;
+  return { text: "Saved " + ini + " in the folder." };
 }
 
 function saveAsDownloads() {
-  const names = [...folder.added.keys(), ...(iniToWrite() ? [bridge.facts.hotspotFile] : [])];
-  for (const [name, bytes] of folder.added) download(name, bytes);
-  if (iniToWrite()) download(bridge.facts.hotspotFile, doc.text);
-  say((names.join(", ") || "Nothing") + " went to the browser's downloads; copy them into the skin folder.");
+  const ini = facts().hotspotFile, added = addedFiles();
+  const names = [...added.map(([name]) => name), ...(iniToWrite() ? [ini] : [])];
+  for (const [name, bytes] of added) download(name, bytes);
+  if (iniToWrite()) download(ini, hotspotText());
+  return { text: (names.join(", ") || "Nothing") + " went to the browser's downloads; copy them into the skin folder." };
 }
 
-async function save() {
-  if (!doc.report) return;
-  if (!folder.directory) { saveAsDownloads(); return; }
-  try { await saveInFolder(); } catch (e) { say("Saving failed: " + e.message, true); }
+// Answers { text, problem } for the status line.
+export async function save() {
+  if (!saving.directory) return saveAsDownloads();
+  try { return await saveInFolder(); } catch (e) { return { text: "Saving failed: " + e.message, problem: true }; }
 }

@@ -1,21 +1,47 @@
 // The view: the skin on the canvas with each hotspot's outline, the line
-// list, the line editor's fields, the findings and the status line.
+// list, the line editor's fields, the findings and the status line, all
+// shown from the document by render(). A gesture in progress, a scroll and
+// the zoom redraw the canvas alone.
+
+import { now, selectedLine } from "./document.js";
+import { codePages, facts, skinPixels, skinSize } from "./model.js";
+import { tooLargeForPage } from "./folder.js";
 
 const kShownLines = 1000;                // the list shows no more; the rest are kept as they are
 const kCheckerSquare = 8;
 const kOutline = { sound: "rgb(0,80,255)", minimise: "rgb(0,160,0)", exit: "rgb(224,0,0)", none: "#888" };
-const kCoordinates = ["left", "top", "right", "bottom"];
+export const kCoordinates = ["left", "top", "right", "bottom"];
 
 const view = {
   skin: null,            // { width, height, layer }; layer is null for a skin too large to show
+  skinEdition: 0,        // the document's skin that the layer shows
   zoom: 1,
-  checks: 0,             // checks shown, for data-checks
+  gesture: null,         // { kind, slot, box } while a gesture is in progress
 };
 
-const $ = (id) => document.getElementById(id);
+export const $ = (id) => document.getElementById(id);
 
-// The skin's pixels change only with a new lum.bmp; they are kept in a layer
-// that every redraw scales.
+// The labels say the file names the model gives, and the coordinate fields
+// take the numbers it can write.
+export function startView() {
+  const names = (text) => text.replaceAll("{hotspotFile}", facts().hotspotFile).replaceAll("{skinFile}", facts().skinFile);
+  for (const element of document.querySelectorAll("[title]")) element.title = names(element.title);
+  const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+  while (walker.nextNode()) walker.currentNode.nodeValue = names(walker.currentNode.nodeValue);
+  for (const id of kCoordinates) Object.assign($(id), { min: facts().smallestCoordinate, max: facts().largestCoordinate });
+  $("code-page").replaceChildren(...codePages().map(({ page, script }) => new Option(page + " " + script, String(page))));
+}
+
+export function skinShown() {
+  return view.skin;
+}
+
+export function zoom() {
+  return view.zoom;
+}
+
+// The skin's pixels change only with a new skin file; they are kept in a
+// layer that every redraw scales.
 function takeSkin() {
   const { width, height } = skinSize();
   view.skin = null;
@@ -60,7 +86,7 @@ function layout() {
   }
 }
 
-function draw() {
+export function drawCanvas() {
   layout();
   const canvas = $("skin-canvas"), viewport = $("viewport");
   const context = canvas.getContext("2d");
@@ -78,8 +104,8 @@ function draw() {
   const sw = Math.min(view.skin.width - sx, Math.ceil(canvas.width / z) + 1);
   const sh = Math.min(view.skin.height - sy, Math.ceil(canvas.height / z) + 1);
   context.drawImage(view.skin.layer, sx, sy, sw, sh, sx * z - left, sy * z - top, sw * z, sh * z);
-  const line = selectedLine(), gesture = input.gesture;
-  for (const spot of doc.hotspots) {
+  const line = selectedLine(), gesture = view.gesture;
+  for (const spot of now().hotspots) {
     const box = gesture && gesture.slot === spot.slot - 1 ? gesture.box : spot.interior;
     outline(context, box, spot, line !== null && spot.slot - 1 === line.slot, left, top);
   }
@@ -113,55 +139,58 @@ function outline(context, box, spot, selected, left, top) {
 
 function lineLabel(line, index) {
   const shown = line.name ? line.name + " " + line.rect.join(" ") : "(no fields)";
-  const past = line.slot === bridge.facts.noHotspot ? "  (past the " + bridge.facts.slots + " slots)" : "";
+  const past = line.slot === facts().noHotspot ? "  (past the " + facts().slots + " slots)" : "";
   return String(index + 1).padStart(3) + "  " + shown + past;
 }
 
-function showLines() {
-  const items = doc.lines.slice(0, kShownLines).map((line, index) => {
+function showLines(d) {
+  const items = d.lines.slice(0, kShownLines).map((line, index) => {
     const item = document.createElement("li");
     item.dataset.line = String(index + 1);
-    if (line.slot === bridge.facts.noHotspot || !line.name) item.className = "unused";
-    if (index === doc.selected) item.classList.add("selected");
+    if (line.slot === facts().noHotspot || !line.name) item.className = "unused";
+    if (index === d.selected) item.classList.add("selected");
     const button = document.createElement("button");
     button.textContent = lineLabel(line, index);
-    button.addEventListener("click", () => select(index));
     item.append(button);
     return item;
   });
-  if (doc.lines.length > kShownLines) {
+  if (d.lines.length > kShownLines) {
     const more = document.createElement("li");
-    more.textContent = "… and " + (doc.lines.length - kShownLines) + " more lines, kept as they are";
+    more.textContent = "… and " + (d.lines.length - kShownLines) + " more lines, kept as they are";
     items.push(more);
   }
   $("lines").replaceChildren(...items);
-  showLineEditor();
 }
 
 function actionOption(name) {
-  const facts = bridge.facts;
-  const label = { [facts.minimiseKeyword]: " (minimise)", [facts.exitKeyword]: " (end)" }[name] || "";
+  const label = { [facts().minimiseKeyword]: " (minimise)", [facts().exitKeyword]: " (end)" }[name] || "";
   return new Option(name + label, name);
 }
 
-function showLineEditor() {
-  const line = selectedLine();
+function showLineEditor(d) {
+  const line = d.selected >= 0 ? d.lines[d.selected] : null;
   for (const id of ["delete", "move-up", "move-down", "action", "path", ...kCoordinates]) $(id).disabled = !line;
-  const choices = [bridge.facts.minimiseKeyword, bridge.facts.exitKeyword, ...soundChoices()];
+  const choices = [facts().minimiseKeyword, facts().exitKeyword, ...d.sounds];
   $("action").replaceChildren(...choices.map(actionOption), new Option("another path…", ""));
+  $("line-problem").textContent = d.lineProblem;
   if (!line) return;
   $("action").value = choices.includes(line.name) ? line.name : "";
   $("path").value = line.name;
   kCoordinates.forEach((id, i) => { $(id).value = String(line.rect[i]); });
 }
 
-function showLineProblem(text) {
-  $("line-problem").textContent = text;
-  if (text) showLineEditor();
+// A finding whose name is a file of the folder when read in another code
+// page offers to switch to it.
+function codePageSwitch(page) {
+  const button = document.createElement("button");
+  button.className = "code-page-switch";
+  button.value = String(page);
+  button.textContent = "Read names in " + page;
+  return button;
 }
 
-function showFindings() {
-  const items = doc.report.findings.map((finding) => {
+function showFindings(d) {
+  const items = (d.report ? d.report.findings : []).map((finding) => {
     const item = document.createElement("li");
     item.dataset.line = String(finding.line);
     item.dataset.kind = finding.kind;
@@ -169,41 +198,55 @@ function showFindings() {
     item.title = finding.message;
     const where = finding.line ? "line " + finding.line : "folder";
     item.textContent = where + " " + finding.level + " " + finding.kind + ": " + finding.message;
-    if (finding.line === doc.selected + 1) item.classList.add("selected");
-    item.addEventListener("click", () => { if (finding.line) select(finding.line - 1); });
+    if (finding.line === d.selected + 1) item.classList.add("selected");
+    if (finding.foundInCodePage) item.append(" ", codePageSwitch(finding.foundInCodePage));
     return item;
   });
   $("findings").replaceChildren(...items);
 }
 
-// A check shown: data-checks counts them, so that a script can wait for one.
-function showChecked() {
-  draw();
-  showLines();
-  showFindings();
-  document.body.dataset.checks = String(++view.checks);
+function showStatus(d) {
+  $("status").textContent = d.notice.text;
+  $("status").classList.toggle("problem", d.notice.problem);
 }
 
-function say(text, problem) {
-  $("status").textContent = text;
-  $("status").classList.toggle("problem", Boolean(problem));
+// Everything shown, from the document. data-checks says how many checks
+// have been shown, so that a script can wait for one.
+export function render() {
+  const d = now();
+  if (view.skinEdition !== d.skinEdition) {
+    view.skinEdition = d.skinEdition;
+    takeSkin();
+  }
+  drawCanvas();
+  showLines(d);
+  showLineEditor(d);
+  showFindings(d);
+  showStatus(d);
+  $("code-page").value = String(d.codePage);
+  if (d.checks && document.body.dataset.checks !== String(d.checks)) document.body.dataset.checks = String(d.checks);
 }
 
-function select(index) {
-  doc.selected = index;
-  showLineProblem("");
-  draw();
-  showLines();
-  showFindings();
+// The gesture's box in place of its hotspot's, or a hotspot being drawn; null when none.
+export function showGesture(gesture) {
+  view.gesture = gesture;
+  drawCanvas();
 }
 
-function setZoom(zoom) {
+export function setZoom(zoom) {
   view.zoom = Math.max(1, Math.min(8, zoom));
   $("zoom").value = String(view.zoom);
-  draw();
+  drawCanvas();
 }
 
-function showCodePages() {
-  $("code-page").replaceChildren(...codePages().map((page) => new Option(String(page), String(page))));
-  $("code-page").value = String(doc.codePage);
+// The pixel under the pointer and what a press there does, as lum.exe decides it.
+export function showPointer(point, slot) {
+  $("position").textContent = slot === null ? "–" : "x " + point[0] + ", y " + point[1];
+  $("press").textContent = slot === null ? "" : pressText(slot);
+}
+
+function pressText(slot) {
+  if (slot === facts().noHotspot) return "drag";
+  const spot = now().hotspots[slot];
+  return spot.action === "sound" ? "line " + spot.line + ": " + spot.name : spot.action;
 }

@@ -1,0 +1,195 @@
+#include "LineEdit.h"
+
+#include "AnsiName.h"
+#include "HotspotMap.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+HotspotLinesRecord HotspotLines;
+
+static const char kNoName[] = "the line has no name";
+
+static void KeepPiece(const HotspotPiece* piece, void* context)
+{
+    static_cast<std::vector<HotspotPiece>*>(context)->push_back(*piece);
+}
+
+// The hotspot that a line's first piece makes, read alone: a line starts the
+// reader afresh, so alone it reads as it does in the file.
+static void ReadLineHotspot(const unsigned char* bytes, FileLine* line)
+{
+    static HotspotTableRecord table;
+    ReadHotspotText(bytes + line->byteStart, line->byteEnd - line->byteStart, &table, nullptr, nullptr);
+    line->name = table.slots[0].name;
+    line->rect = table.slots[0].rect;
+}
+
+void ReadHotspotLines(const unsigned char* bytes, uint64_t size)
+{
+    static HotspotTableRecord table;
+    std::vector<HotspotPiece> pieces;
+    ReadHotspotText(bytes, size, &table, KeepPiece, &pieces);
+    HotspotLines.text.assign(reinterpret_cast<const char*>(bytes), size);
+    HotspotLines.lines.clear();
+    HotspotLines.textEnd = 0;
+    for (const HotspotPiece& piece : pieces) {
+        if (!piece.continuation)
+            HotspotLines.lines.push_back({piece.byteStart, 0, 0, piece.slot, 0, piece.length, std::string(), {}});
+        FileLine& line = HotspotLines.lines.back();
+        line.byteEnd = piece.byteEnd;
+        line.pieces++;
+        HotspotLines.textEnd = line.byteEnd;
+    }
+    for (FileLine& line : HotspotLines.lines) {
+        line.endsWithNewline = line.byteEnd > line.byteStart && bytes[line.byteEnd - 1] == '\n';
+        ReadLineHotspot(bytes, &line);
+    }
+}
+
+// Only whole numbers within the 32-bit limits become a coordinate: a NaN
+// fails every comparison, and no other number is converted.
+static int IsCoordinate(double number)
+{
+    return number >= double(kSmallestCoordinate) && number <= double(kLargestCoordinate) &&
+           number == std::floor(number);
+}
+
+int RectFromNumbers(const double numbers[4], HotspotRect* rect, std::string* problem)
+{
+    for (int i = 0; i < 4; i++)
+        if (!IsCoordinate(numbers[i])) {
+            *problem = "a rectangle's numbers must be whole numbers from " + std::to_string(kSmallestCoordinate) +
+                       " to " + std::to_string(kLargestCoordinate);
+            return 0;
+        }
+    *rect = {int32_t(numbers[0]), int32_t(numbers[1]), int32_t(numbers[2]), int32_t(numbers[3])};
+    return 1;
+}
+
+// The interior moves each edge by a fixed step, which the zero rectangle shows.
+int RectAround(const double box[4], HotspotRect* rect, std::string* problem)
+{
+    PixelBox step = HotspotInterior(HotspotRect{0, 0, 0, 0});
+    const double numbers[4] = {box[0] - double(step.x0), box[1] - double(step.y0), box[2] - double(step.x1),
+                               box[3] - double(step.y1)};
+    return RectFromNumbers(numbers, rect, problem);
+}
+
+// A byte named for a person: the reader's cut falls on it.
+static std::string ByteName(unsigned char byte)
+{
+    if (byte == ' ')
+        return "the space";
+    if (byte == '\t')
+        return "the tab";
+    char text[16];
+    std::snprintf(text, sizeof text, byte > ' ' && byte < 0x7F ? "\"%c\"" : "byte 0x%02X", byte);
+    return text;
+}
+
+// Reads the composed line back with the program's reader: 1 when its first
+// piece holds the name whole from nameStart and the rectangle, a typed name
+// is kept whole in the slot, and the bytes after the first piece are rest,
+// so that the pieces a long line goes on in read as they did; else 0 with
+// why not, and nothing composed.
+static int JudgeComposed(const std::string& name, int32_t nameStart, const HotspotRect& rect, const std::string& rest,
+                         int nameTyped, std::string* problem)
+{
+    std::string& line = HotspotLines.composed;
+    static HotspotTableRecord table;
+    std::vector<HotspotPiece> pieces;
+    ReadHotspotText(reinterpret_cast<const unsigned char*>(line.data()), line.size(), &table, KeepPiece, &pieces);
+    // Within a line's first piece every character is its byte.
+    std::string first = pieces.empty() ? std::string() : line.substr(0, size_t(pieces[0].length));
+    HotspotField fields[kHotspotFields];
+    size_t read = pieces.empty() ? 0 : size_t(pieces[0].nameLength);
+    if (name.empty())
+        *problem = kNoName;
+    else if (FindHotspotFields(first.c_str(), fields) == 0 || fields[0].start != nameStart)
+        *problem = "the program would split the name at " + ByteName(static_cast<unsigned char>(name[0]));
+    else if (read < name.size() && nameStart + int64_t(read) < kLineCharacters)
+        *problem = "the program would split the name at " + ByteName(static_cast<unsigned char>(name[read]));
+    else if (read != name.size() || line.compare(pieces[0].byteEnd, std::string::npos, rest) != 0 ||
+             std::memcmp(&table.slots[0].rect, &rect, sizeof rect) != 0)
+        *problem = LineCutText();
+    else if (nameTyped && std::strlen(table.slots[0].name) < name.size())
+        *problem = "the name is longer than the program keeps (" + std::to_string(kNameCharacters) + " characters)";
+    else
+        return 1;
+    line.clear();
+    return 0;
+}
+
+// The typed name in the code page; 0, with the reason, when the page cannot
+// write it.
+static int NameBytes(const char* typed, int32_t codePage, std::string* bytes, std::string* problem)
+{
+    std::string unwritable;
+    if (EncodeAnsiName(typed, codePage, bytes, &unwritable))
+        return 1;
+    *problem = "code page " + std::to_string(codePage) + " has no character \"" + unwritable + "\"";
+    return 0;
+}
+
+// The numbers are written in decimal, which the reader reads back.
+int ComposeLine(const char* typed, const double numbers[4], int32_t codePage, std::string* problem)
+{
+    HotspotLines.composed.clear();
+    HotspotRect rect;
+    std::string name;
+    if (!RectFromNumbers(numbers, &rect, problem) || !NameBytes(typed, codePage, &name, problem))
+        return 0;
+    HotspotLines.composed = name + " " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+                            std::to_string(rect.right) + " " + std::to_string(rect.bottom) + "\r\n";
+    return JudgeComposed(name, 0, rect, std::string(), 1, problem);
+}
+
+int EditLine(int32_t index, const char* typed, const double numbers[4], int32_t codePage, std::string* problem)
+{
+    HotspotLines.composed.clear();
+    if (index < 0 || uint64_t(index) >= HotspotLines.lines.size()) {
+        *problem = "there is no line " + std::to_string(int64_t(index) + 1);
+        return 0;
+    }
+    const FileLine& line = HotspotLines.lines[size_t(index)];
+    HotspotRect rect;
+    if (!RectFromNumbers(numbers, &rect, problem))
+        return 0;
+    if (line.name.empty()) {
+        *problem = kNoName;
+        return 0;
+    }
+    std::string first = HotspotLines.text.substr(line.byteStart, size_t(line.firstLength));
+    HotspotField fields[kHotspotFields];
+    int count = FindHotspotFields(first.c_str(), fields);
+    std::string name = first.substr(size_t(fields[0].start), size_t(fields[0].length));
+    if (typed && !NameBytes(typed, codePage, &name, problem))
+        return 0;
+    const int32_t before[] = {line.rect.left, line.rect.top, line.rect.right, line.rect.bottom};
+    const int32_t after[] = {rect.left, rect.top, rect.right, rect.bottom};
+    int lastAdded = 0;
+    for (int field = count; field < kHotspotFields; field++)
+        if (after[field - 1] != before[field - 1])
+            lastAdded = field;
+    // Added fields follow the last one there is, before anything the reader
+    // does not take as a field (separators, or a 0 byte and what follows it).
+    std::string added;
+    for (int field = count; field <= lastAdded; field++)
+        added += " " + std::to_string(after[field - 1]);
+    std::string edited = first;
+    edited.insert(size_t(fields[count - 1].start + fields[count - 1].length), added);
+    // From the last field to the first, so that the earlier places stay.
+    for (int field = count - 1; field >= 1; field--)
+        if (after[field - 1] != before[field - 1])
+            edited.replace(size_t(fields[field].start), size_t(fields[field].length), std::to_string(after[field - 1]));
+    if (typed)
+        edited.replace(size_t(fields[0].start), size_t(fields[0].length), name);
+    // A line of more than one piece was cut after its first piece's characters.
+    uint64_t restStart = line.byteStart + uint64_t(line.firstLength);
+    std::string rest = HotspotLines.text.substr(restStart, line.byteEnd - restStart);
+    HotspotLines.composed = edited + rest;
+    return JudgeComposed(name, fields[0].start, rect, line.pieces > 1 ? rest : std::string(), typed != nullptr,
+                         problem);
+}
