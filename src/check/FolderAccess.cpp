@@ -73,17 +73,22 @@ int FindEntryIgnoringCase(const std::string& folder, const std::string& name, st
     return 1;
 }
 #else
+int SameNameToWindows(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return 1;
+    std::u32string blindA, blindB;
+    return CaseBlindName(a, &blindA) && CaseBlindName(b, &blindB) && blindA == blindB;
+}
+
 int FindEntryIgnoringCase(const std::string& folder, const std::string& name, std::string* found)
 {
     DIR* listing = opendir(folder.c_str());
     if (!listing)
         return 0;
-    std::u32string blindName, blindEntry;
-    int blind = CaseBlindName(name, &blindName);
     int matched = 0;
     while (dirent* entry = readdir(listing)) {
-        blindEntry.clear();
-        if (name != entry->d_name && !(blind && CaseBlindName(entry->d_name, &blindEntry) && blindEntry == blindName))
+        if (!SameNameToWindows(name, entry->d_name))
             continue;
         // Several names can differ only in case here; the exact one is what
         // the user meant, otherwise any of them is what Windows would find.

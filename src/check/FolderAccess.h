@@ -23,6 +23,12 @@ EntryKind KindOfEntry(const std::string& path);
 // real name in *found, or 0. On Windows the file system itself answers.
 int FindEntryIgnoringCase(const std::string& folder, const std::string& name, std::string* found);
 
+#ifndef _WIN32
+// 1 when Windows takes the two UTF-8 names for one: equal, or equal but for
+// the case of letters (CaseBlindName).
+int SameNameToWindows(const std::string& a, const std::string& b);
+#endif
+
 // A file URL for an absolute path, with the bytes a URL cannot hold escaped.
 std::string FileUrl(const std::string& absolutePath);
 

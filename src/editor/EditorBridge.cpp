@@ -154,6 +154,13 @@ EMSCRIPTEN_KEEPALIVE const char* EditorSoundFile(int32_t slot)
     return CheckReport.slots[size_t(slot)].soundFile.c_str();
 }
 
+// 1 when Windows takes the two file names (UTF-8) for one, as the checker
+// matches a sound's name with the folder's files.
+EMSCRIPTEN_KEEPALIVE int32_t EditorSameName(const char* a, const char* b)
+{
+    return SameNameToWindows(a, b);
+}
+
 // A line's name as the system of the checked code page reads it, in UTF-8.
 static std::string ShownName(const std::string& bytes)
 {

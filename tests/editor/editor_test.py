@@ -122,23 +122,26 @@ class SavesInPlace(EditorCase):
 
     def test_add_sounds_takes_only_wave_files_that_replace_nothing(self):
         drum = wave()
+        # The Kelvin sign lowers to k, but Windows upper-cases k to K, so it
+        # names another file.
         self.page.after_check(lambda: self.open_in_place(
-            {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum}), "the folder")
+            {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum, "k.wav": drum}), "the folder")
         refused = {"lum.ini": b"EXIT 0 0 9 9\n", "lum.bmp": plain_skin(), "lum.ini.bak": b"x",
                    "Drum.WAV": wave(b"\1\0" * 64)}
         for name, data in refused.items():
             write(self.path("refused"), name, data)
         write(self.path("same"), "drum.wav", drum)
         write(self.path("same"), "new.wav", wave(b"\2\0" * 64))
+        write(self.path("same"), "\u212a.wav", wave(b"\3\0" * 64))
         self.page.add_sounds([self.path("refused/" + name) for name in refused])
         self.assertIn("Added 0 sound files", self.page.status())
         for name in refused:
             self.assertIn(name + " (", self.page.status())
-        self.page.add_sounds([self.path("same/drum.wav"), self.path("same/new.wav")])
-        self.assertIn("Added 2 sound files", self.page.status())
+        self.page.add_sounds([self.path("same/" + name) for name in ("drum.wav", "new.wav", "\u212a.wav")])
+        self.assertIn("Added 3 sound files", self.page.status())
         self.status_after(self.page.element("save").click, "Saved")
         self.assertEqual(self.disk(), {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum,
-                                       "new.wav": wave(b"\2\0" * 64)})
+                                       "k.wav": drum, "new.wav": wave(b"\2\0" * 64), "\u212a.wav": wave(b"\3\0" * 64)})
 
     def test_a_go_ahead_is_for_one_save_of_what_was_on_disk(self):
         self.page.after_check(lambda: self.open_in_place({"lum.ini": self.TEXT, "lum.bmp": plain_skin()}), "the folder")

@@ -5,7 +5,7 @@
 // as it now stands, and the caller renders once after it.
 
 import {
-  checkFolder, composeLine, editLine, facts, putFile, putFolder, readLines, rectAround, slotInteriors,
+  checkFolder, composeLine, editLine, facts, putFile, putFolder, readLines, rectAround, sameName, slotInteriors,
 } from "./model.js";
 import { isWaveName, sameBytes } from "./folder.js";
 
@@ -114,12 +114,11 @@ export function addSkin(bytes) {
   check();
 }
 
-// The folder's file that a new file of this name would replace: Windows
-// matches names without regard to case.
+// The folder's file that a new file of this name would replace, matched as
+// Windows matches names.
 function fileNamed(name) {
-  const wanted = name.toLowerCase();
   for (const files of [doc.added, doc.files])
-    for (const [path, bytes] of files) if (path.toLowerCase() === wanted) return bytes;
+    for (const [path, bytes] of files) if (sameName(path, name)) return bytes;
   return null;
 }
 

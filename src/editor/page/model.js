@@ -143,6 +143,11 @@ export function slotAt(point) {
 }
 
 // The file a press on the slot plays, in the module's folder; "" for none.
+// Whether Windows takes the two file names for one.
+export function sameName(a, b) {
+  return bridge.model.ccall("EditorSameName", "number", ["string", "string"], [a, b]) === 1;
+}
+
 export function soundFileOf(slot) {
   return bridge.model.UTF8ToString(bridge.model._EditorSoundFile(slot) >>> 0);
 }

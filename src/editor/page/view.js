@@ -26,8 +26,10 @@ export const $ = (id) => document.getElementById(id);
 export function startView() {
   const names = (text) => text.replaceAll("{hotspotFile}", facts().hotspotFile).replaceAll("{skinFile}", facts().skinFile);
   for (const element of document.querySelectorAll("[title]")) element.title = names(element.title);
-  const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
-  while (walker.nextNode()) walker.currentNode.nodeValue = names(walker.currentNode.nodeValue);
+  for (const part of document.querySelectorAll("header, aside")) {
+    const walker = document.createTreeWalker(part, NodeFilter.SHOW_TEXT);
+    while (walker.nextNode()) walker.currentNode.nodeValue = names(walker.currentNode.nodeValue);
+  }
   for (const id of kCoordinates) Object.assign($(id), { min: facts().smallestCoordinate, max: facts().largestCoordinate });
   $("code-page").replaceChildren(...codePages().map(({ page, script }) => new Option(page + " " + script, String(page))));
 }
