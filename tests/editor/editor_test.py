@@ -12,6 +12,7 @@ import subprocess
 import sys
 import unittest
 
+from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
@@ -353,6 +354,11 @@ class NamesInTheCodePage(EditorCase):
         self.page.after_check(lambda: self.type_path("\u0410\u0411.wav"), "the typed name")
         [saved] = self.page.save_downloads(["lum.ini"])
         self.assertEqual(read(saved).split(b"\n")[2], b"\xc0\xc1.wav 60 5 90 30")
+        # Read in 1252, the first name finds caf\u00e9.wav: its finding offers that page.
+        switch = self.page.driver.find_element(By.CSS_SELECTOR, "#findings [data-line='1'] button")
+        self.page.after_check(switch.click, "code page 1252")
+        self.assertEqual(self.page.element("code-page").get_attribute("value"), "1252")
+        self.assertEqual(self.names()[0], "caf\u00e9.wav")
 
 
 class PictureImport(EditorCase):

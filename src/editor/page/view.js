@@ -17,6 +17,7 @@ const view = {
   skinEdition: 0,        // the document's skin that the layer shows
   zoom: 1,
   gesture: null,         // { kind, slot, box } while a gesture is in progress
+  pageNames: new Map(),  // code page -> "1251 Cyrillic"
 };
 
 export const $ = (id) => document.getElementById(id);
@@ -31,7 +32,8 @@ export function startView() {
     while (walker.nextNode()) walker.currentNode.nodeValue = names(walker.currentNode.nodeValue);
   }
   for (const id of kCoordinates) Object.assign($(id), { min: facts().smallestCoordinate, max: facts().largestCoordinate });
-  $("code-page").replaceChildren(...codePages().map(({ page, script }) => new Option(page + " " + script, String(page))));
+  for (const { page, script } of codePages()) view.pageNames.set(page, page + " " + script);
+  $("code-page").replaceChildren(...[...view.pageNames].map(([page, name]) => new Option(name, String(page))));
 }
 
 export function skinShown() {
@@ -187,7 +189,7 @@ function codePageSwitch(page) {
   const button = document.createElement("button");
   button.className = "code-page-switch";
   button.value = String(page);
-  button.textContent = "Read names in " + page;
+  button.textContent = "Read names in " + view.pageNames.get(page);
   return button;
 }
 
