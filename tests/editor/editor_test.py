@@ -298,6 +298,15 @@ class RoundTrip(EditorCase):
             self.keys(Keys.ARROW_RIGHT)
         self.assertEqual(self.saved(), b"EXIT 1 0 21 20\r\n" + rest + b"last.wav 51 0 61 10")
 
+    def test_a_number_past_the_32_bit_limits_is_refused_not_wrapped(self):
+        self.load_and_save("limits", b"a.wav 10 10 2147483646 40\n")
+        self.select_line(1)
+        self.keys(Keys.ARROW_RIGHT)
+        for keys in ((Keys.ARROW_RIGHT,), (Keys.CONTROL, Keys.ARROW_RIGHT)):
+            self.page.element("viewport").send_keys(*keys)
+            self.assertIn("from -2147483648 to 2147483647", self.page.status())
+        self.assertEqual(self.saved(), b"a.wav 11 10 2147483647 40\n")
+
     def test_edits_keep_the_bytes_of_the_other_lines(self):
         self.load_and_save("end-of-text", b"ding.wav 1 1 9 9\n\x1aEXIT 0 0 20 20\n")
         self.page.after_check(lambda: self.page.element("new-hotspot").click(), "the new hotspot")
