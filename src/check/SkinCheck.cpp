@@ -370,7 +370,8 @@ void CheckSkinFolder()
     CheckBeyondLimit(pieces);
     for (size_t slot = 0; slot < CheckReport.slots.size(); slot++)
         CheckReport.slots[slot].acts = SlotActs(slot);
-    if (!ReachableExit())
+    // Without its skin the program closes at once: there is nothing to end.
+    if (CheckReport.skin.loaded && !ReachableExit())
         AddFinding(0, FindingLevel::Info, "no-exit",
                    "No hotspot can be pressed to end the program: only Escape, which needs keyboard "
                    "focus, closes it.");
