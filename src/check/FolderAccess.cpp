@@ -73,12 +73,20 @@ int FindEntryIgnoringCase(const std::string& folder, const std::string& name, st
     return 1;
 }
 #else
+// 1 when other is the name to Windows, given the name's case-blind form, or
+// null when the name has none and so matches only itself.
+static int IsNameToWindows(const std::string& name, const std::u32string* blindName, const std::string& other)
+{
+    if (other == name)
+        return 1;
+    std::u32string blindOther;
+    return blindName && CaseBlindName(other, &blindOther) && blindOther == *blindName;
+}
+
 int SameNameToWindows(const std::string& a, const std::string& b)
 {
-    if (a == b)
-        return 1;
-    std::u32string blindA, blindB;
-    return CaseBlindName(a, &blindA) && CaseBlindName(b, &blindB) && blindA == blindB;
+    std::u32string blindA;
+    return IsNameToWindows(a, CaseBlindName(a, &blindA) ? &blindA : nullptr, b);
 }
 
 int FindEntryIgnoringCase(const std::string& folder, const std::string& name, std::string* found)
@@ -86,9 +94,11 @@ int FindEntryIgnoringCase(const std::string& folder, const std::string& name, st
     DIR* listing = opendir(folder.c_str());
     if (!listing)
         return 0;
+    std::u32string blindName;
+    const std::u32string* blind = CaseBlindName(name, &blindName) ? &blindName : nullptr;
     int matched = 0;
     while (dirent* entry = readdir(listing)) {
-        if (!SameNameToWindows(name, entry->d_name))
+        if (!IsNameToWindows(name, blind, entry->d_name))
             continue;
         // Several names can differ only in case here; the exact one is what
         // the user meant, otherwise any of them is what Windows would find.

@@ -6,6 +6,7 @@
 #include "HotspotTable.h"
 #include "WaveFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -96,17 +97,22 @@ static int FindSoundFile(const std::string& name, std::string* file, int* caseDi
 
 // Another code page in which the name's bytes lead to a file that is there:
 // it, with the name read so, or 0. The default page is tried first, as the
-// most common one, then the model's pages in order.
-static int32_t PageThatFindsName(const char* bytes, std::string* name)
+// most common one, then the model's pages in order. A reading already looked
+// for (most pages read a name alike) is not looked for again.
+static int32_t PageThatFindsName(const char* bytes, const std::string& missing, std::string* name)
 {
     std::vector<int32_t> pages(1, kDefaultCodePage);
     pages.insert(pages.end(), kAnsiCodePages, kAnsiCodePages + kAnsiCodePageCount);
+    std::vector<std::string> tried(1, missing);
     for (int32_t page : pages) {
         AnsiNameText text;
         DecodeAnsiName(bytes, std::strlen(bytes), page, &text);
+        if (!text.valid || std::find(tried.begin(), tried.end(), text.unicode) != tried.end())
+            continue;
+        tried.push_back(text.unicode);
         std::string file;
         int caseDiffers;
-        if (page != CheckReport.codePage && text.valid && FindSoundFile(text.unicode, &file, &caseDiffers)) {
+        if (FindSoundFile(text.unicode, &file, &caseDiffers)) {
             *name = text.unicode;
             return page;
         }
@@ -141,7 +147,7 @@ static void ReportMissing(int slot, const char* where)
     const SlotRow& row = CheckReport.slots[slot];
     std::string message = "The sound file " + Quoted(row.name) + " does not exist " + where + ".";
     std::string other;
-    int32_t page = PageThatFindsName(HotspotTable.slots[slot].name, &other);
+    int32_t page = PageThatFindsName(HotspotTable.slots[slot].name, row.name, &other);
     if (page)
         message += " Read in code page " + std::to_string(page) + " (" + AnsiCodePageScript(page) + "), the name is " +
                    Quoted(other) + ", a file that is there: a system of that code page plays it.";

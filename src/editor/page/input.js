@@ -260,7 +260,7 @@ function onActionChange() {
   const name = $("action").value;
   if (!line) return;
   if (!name) { $("path").focus(); return; }
-  if (name !== line.name) changing(setLine)(now().selected, name, line.rect);
+  if (name !== line.name) setLine(now().selected, name, line.rect);
 }
 
 function onPathChange() {
@@ -318,7 +318,7 @@ export function wireInput() {
   on("delete", "click", changing(deleteSelected));
   on("move-up", "click", changing(() => moveSelected(-1)));
   on("move-down", "click", changing(() => moveSelected(1)));
-  on("action", "change", onActionChange);
+  on("action", "change", changing(onActionChange));
   on("path", "change", changing(onPathChange));
   for (const id of kCoordinates) on(id, "change", changing(onCoordinateChange));
   on("lines", "click", changing(onListClick));
