@@ -259,6 +259,9 @@ class LoadFailureTest(CheckerTest):
             with self.subTest(name):
                 report = self.expect(self.folder(name, ["EXIT 1 1 9 9"], skin), messages, [reason])
                 self.assertFalse(report["skin"]["loaded"])
+                # The program closes at once: no hotspot acts, and there is nothing to end.
+                self.assertEqual([h["acts"] for h in report["hotspots"]], [False])
+                self.assertEqual([f["kind"] for f in report["findings"]], ["load-fails"])
 
     def test_a_page_is_written_without_a_skin(self):
         folder = self.folder("nopage", ["EXIT 1 1 9 9"], b"GIF89a")

@@ -358,6 +358,7 @@ class NamesInTheCodePage(EditorCase):
         self.assertIn("cannot be saved: code page 1252 has no character \"\u0410\"",
                       self.page.element("line-problem").text)
         self.page.after_check(lambda: Select(self.page.element("code-page")).select_by_value("1251"), "code page 1251")
+        self.assertEqual(Select(self.page.element("code-page")).first_selected_option.text, "1251 Cyrillic")
         self.assertEqual(self.names()[:3], ["caf\u0439.wav", "drum.wav", "A\u0439"])
         self.select_line(3)
         self.page.after_check(lambda: self.type_path("\u0410\u0411.wav"), "the typed name")
