@@ -3,15 +3,17 @@
 // its input into changes of the document and renders once after them; a
 // gesture in progress only redraws the canvas.
 
+import { boardZip, zipName } from "./board.js";
 import {
-  addHotspot, addSkin, addSounds, deleteSelected, hasFolder, lineOfSlot, moveSelected, now, openFolder, redo,
-  refuseEdit, say, select, selectedLine, setCodePage, setLine, setLineAround, shiftSelected, typeRect, undo,
+  addHotspot, addSkin, addSounds, boardFiles, deleteSelected, folderName, hasFolder, lineOfSlot, markSaved,
+  moveSelected, now, openFolder, redo, refuseEdit, say, select, selectedLine, setCodePage, setLine, setLineAround,
+  shiftSelected, typeRect, undo,
 } from "./document.js";
 import {
   decodePicture, isWaveName, pickFolder, readDroppedFolder, readPickedFolder, tooLargeForPage,
 } from "./folder.js";
 import { facts, pictureSkin, readFolderFile, skinSize, slotAt, soundFileOf } from "./model.js";
-import { save, savesInPlace, startSaving } from "./saving.js";
+import { download, save, savesInPlace, startSaving } from "./saving.js";
 import { $, drawCanvas, kCoordinates, render, setZoom, showGesture, showPointer, skinShown, zoom } from "./view.js";
 
 const kHandleReach = 5;                  // screen pixels around an edge that grab it
@@ -36,7 +38,7 @@ function openFiles(files, directory, name) {
     say(name + ": its " + ini + " is a folder, not a file; rename that folder and open the skin folder again.", true);
     return;
   }
-  openFolder(files);
+  openFolder(files, name);
   startSaving(files.get(ini) || null, directory);
   const failed = now().report.findings.filter((f) => f.kind === "load-fails");
   if (failed.length) { say(name + ": " + failed.map((f) => f.message).join(" "), true); return; }
@@ -85,7 +87,18 @@ async function addSoundFiles(files) {
 async function saveNow() {
   if (!hasFolder()) return;
   const { text, problem } = await save();
+  if (!problem) markSaved();
   say(text, problem);
+}
+
+// The folder as it stands, with lum.exe and a README, as one zip that runs.
+function downloadBoard() {
+  if (!hasFolder()) return;
+  const zip = boardZip(boardFiles());
+  if (zip.problem) { say(zip.problem, true); return; }
+  const name = zipName(folderName());
+  download(name, zip.bytes);
+  say(name + " went to the browser's downloads: unzipped anywhere, a double-click on its lum.exe plays the board.");
 }
 
 // The same for what ends after a wait: the document changes, then it is shown.
@@ -314,6 +327,7 @@ export function wireInput() {
   on("undo", "click", changing(undo));
   on("redo", "click", changing(redo));
   on("save", "click", arriving(saveNow));
+  on("download-board", "click", changing(downloadBoard));
   on("new-hotspot", "click", changing(addHotspotInView));
   on("delete", "click", changing(deleteSelected));
   on("move-up", "click", changing(() => moveSelected(-1)));
