@@ -159,16 +159,27 @@ function soundRefusal(name, bytes) {
   return there && !sameBytes(there, bytes) ? "the folder has another file of that name" : "";
 }
 
-// Adds the sounds ([name, bytes]) it may; answers what it refused, with why.
-export function addSounds(sounds) {
-  const refused = [];
-  for (const [name, bytes] of sounds) {
+// Stand-in for the sounds branch's addSounds, until it is merged: with ascii,
+// names are the titles made ASCII, numbered where they clash; else the
+// titles are the file names.
+export function addSounds(sounds, ascii) {
+  const added = [], renamed = [], refused = [];
+  for (const { title, bytes } of sounds) {
+    const base = title.normalize("NFKD").replace(/[^A-Za-z0-9_-]+/g, "-") || "sound";
+    let name = ascii ? base + ".wav" : title;
+    for (let n = 2; ascii && fileNamed(name); n++) name = base + "-" + n + ".wav";
     const refusal = soundRefusal(name, bytes);
-    if (refusal) refused.push(name + " (" + refusal + ")");
-    else add(name, bytes);
+    if (refusal) { refused.push(name + " (" + refusal + ")"); continue; }
+    add(name, bytes);
+    added.push({ name, title });
+    if (name !== title + ".wav") renamed.push([title + ".wav", name]);
   }
   check();
-  return refused;
+  return { added, renamed, refused };
+}
+
+export function setProgress(done, total) {
+  doc.progress = done === null ? null : { done, total };
 }
 
 // Saved: the added files are the folder's own now.

@@ -78,8 +78,8 @@ async function importPicture(file) {
 
 async function addSoundFiles(files) {
   const sounds = [];
-  for (const file of files) sounds.push([file.name, new Uint8Array(await file.arrayBuffer())]);
-  const refused = addSounds(sounds);
+  for (const file of files) sounds.push({ title: file.name, bytes: new Uint8Array(await file.arrayBuffer()) });
+  const { refused } = addSounds(sounds, false);
   say("Added " + (sounds.length - refused.length) + " sound files; saving writes them beside " + facts().hotspotFile + "." +
       (refused.length ? " Not added: " + refused.join(", ") + "." : ""), refused.length > 0);
 }
