@@ -10,6 +10,7 @@ import {
 import { isWaveName, sameBytes } from "./folder.js";
 
 const doc = {
+  name: "",              // the folder's, or the board's
   files: new Map(),      // path in the folder -> bytes, as opened or saved
   added: new Map(),      // files made or added here, written on save
   text: new Uint8Array(0),
@@ -24,6 +25,8 @@ const doc = {
   selected: -1,          // index into lines
   codePage: 0,           // the ANSI code page that names are read and written in
   edition: 0,            // counts changes of the text, so that a save can tell whether it changed since
+  changes: 0,            // counts changes of the text or the files
+  savedChanges: 0,       // changes when the folder was opened or last saved
   checks: 0,             // checks made, for data-checks
   skinEdition: 0,        // counts new skin files, so that the view takes the pixels again
   notice: { text: "", problem: false },  // the status line
@@ -76,11 +79,11 @@ function check() {
 
 // ---- The folder's files --------------------------------------------------
 
-export function openFolder(files) {
+export function openFolder(files, name) {
   const ini = files.get(facts().hotspotFile);
   putFolder(files);
-  Object.assign(doc, { files, added: new Map(), text: ini || new Uint8Array(0), iniPresent: Boolean(ini),
-                       undo: [], redo: [], selected: -1, lineProblem: "" });
+  Object.assign(doc, { name, files, added: new Map(), text: ini || new Uint8Array(0), iniPresent: Boolean(ini),
+                       undo: [], redo: [], selected: -1, lineProblem: "", savedChanges: doc.changes });
   doc.edition++;
   doc.skinEdition++;
   check();
@@ -88,6 +91,31 @@ export function openFolder(files) {
 
 export function hasFolder() {
   return doc.report !== null;
+}
+
+export function folderName() {
+  return doc.name;
+}
+
+// Edits or added files that no save has written yet.
+export function unsaved() {
+  return doc.report !== null && doc.changes !== doc.savedChanges;
+}
+
+export function markSaved() {
+  doc.savedChanges = doc.changes;
+}
+
+// What a board needs of the folder as it stands, as [path, bytes]: the
+// hotspot file, the skin and the sounds.
+export function boardFiles() {
+  const { hotspotFile, skinFile } = facts();
+  const files = [[hotspotFile, doc.text]];
+  for (const path of [skinFile, ...doc.sounds.map((name) => name.replaceAll("\\", "/"))]) {
+    const bytes = fileNamed(path);
+    if (bytes) files.push([path, bytes]);
+  }
+  return files;
 }
 
 export function hotspotText() {
@@ -106,6 +134,7 @@ export function addedFiles() {
 function add(name, bytes) {
   putFile(name, bytes);
   doc.added.set(name, bytes);
+  doc.changes++;
 }
 
 export function addSkin(bytes) {
@@ -130,16 +159,27 @@ function soundRefusal(name, bytes) {
   return there && !sameBytes(there, bytes) ? "the folder has another file of that name" : "";
 }
 
-// Adds the sounds ([name, bytes]) it may; answers what it refused, with why.
-export function addSounds(sounds) {
-  const refused = [];
-  for (const [name, bytes] of sounds) {
+// Stand-in for the sounds branch's addSounds, until it is merged: with ascii,
+// names are the titles made ASCII, numbered where they clash; else the
+// titles are the file names.
+export function addSounds(sounds, ascii) {
+  const added = [], renamed = [], refused = [];
+  for (const { title, bytes } of sounds) {
+    const base = title.normalize("NFKD").replace(/[^A-Za-z0-9_-]+/g, "-") || "sound";
+    let name = ascii ? base + ".wav" : title;
+    for (let n = 2; ascii && fileNamed(name); n++) name = base + "-" + n + ".wav";
     const refusal = soundRefusal(name, bytes);
-    if (refusal) refused.push(name + " (" + refusal + ")");
-    else add(name, bytes);
+    if (refusal) { refused.push(name + " (" + refusal + ")"); continue; }
+    add(name, bytes);
+    added.push({ name, title });
+    if (name !== title + ".wav") renamed.push([title + ".wav", name]);
   }
   check();
-  return refused;
+  return { added, renamed, refused };
+}
+
+export function setProgress(done, total) {
+  doc.progress = done === null ? null : { done, total };
 }
 
 // Saved: the added files are the folder's own now.
@@ -197,6 +237,15 @@ function commit(text, selected) {
   doc.selected = selected;
   doc.iniPresent = true;
   doc.edition++;
+  doc.changes++;
+  check();
+}
+
+// A new board's lines: the file's first text, with nothing to undo.
+export function startText(text) {
+  Object.assign(doc, { text, iniPresent: true, undo: [], redo: [], selected: -1 });
+  doc.edition++;
+  doc.changes++;
   check();
 }
 
@@ -275,6 +324,7 @@ function undoOrRedo(from, to) {
   doc.text = step.text;
   doc.selected = step.selected;
   doc.edition++;
+  doc.changes++;
   check();
 }
 

@@ -56,6 +56,12 @@ export function isWaveName(name) {
   return /^[^/\\]+\.wav$/i.test(name);
 }
 
+// A file a board takes as a sound, by its type or, where the browser gives
+// none, its name.
+export function isAudioName(file) {
+  return file.type.startsWith("audio/") || /\.(wav|mp3|m4a|aac|ogg|oga|opus|flac|webm)$/i.test(file.name);
+}
+
 const kLargestSide = 16384;              // pixels a side
 // Pixels in all: each takes about 15 bytes of module memory on the way to a
 // skin (the picture's RGBA, the 24-bit file, the file as read back and its

@@ -22,7 +22,7 @@ export function savesInPlace() {
   return saving.directory !== null;
 }
 
-function download(name, bytes) {
+export function download(name, bytes) {
   const link = document.createElement("a");
   link.href = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
   link.download = name;

@@ -3,7 +3,7 @@
 // shown from the document by render(). A gesture in progress, a scroll and
 // the zoom redraw the canvas alone.
 
-import { now, selectedLine } from "./document.js";
+import { hasFolder, now, selectedLine } from "./document.js";
 import { codePages, facts, skinPixels, skinSize } from "./model.js";
 import { tooLargeForPage } from "./folder.js";
 
@@ -228,6 +228,7 @@ export function render() {
   showFindings(d);
   showStatus(d);
   $("code-page").value = String(d.codePage);
+  $("download-board").disabled = !hasFolder();
   if (d.checks && document.body.dataset.checks !== String(d.checks)) document.body.dataset.checks = String(d.checks);
 }
 

@@ -1,0 +1,186 @@
+// A board from sounds: the face drawn here, its lines composed by the model,
+// and the zip that runs it on Windows. lum.exe is the 32-bit build's, put
+// in the page when it was built.
+
+import { zipSync } from "fflate";
+import lumProgram from "lum-program";
+import { composeLine, facts, rectAround } from "./model.js";
+
+export const kBoardName = "Sound board";
+const kPadsBesideSounds = 3;             // the stop pad, MIN and EXIT
+const kMargin = 12;
+const kGap = 8;
+const kPad = { width: 128, height: 72, radius: 6 };
+const kStrip = 30;                       // the strip along the top, to drag by
+const kCorner = 14;                      // the face's rounded corners, see-through outside
+const kButton = { width: 34, height: 20, gap: 6 };
+const kSmallestWidth = 240;              // room for the name beside the two buttons
+const kLabelSizes = [15, 14, 13, 12, 11];
+const kFace = "rgb(34,36,44)";
+const kStripColour = "rgb(58,61,74)";
+const kStopColour = "rgb(84,86,96)";
+const kInset = 2;                        // a press reaches the pad's pixels but its rim
+
+// The most sounds one board takes: every pad, the stop pad and the two buttons are hotspots.
+export function mostSounds() {
+  return facts().slots - kPadsBesideSounds;
+}
+
+// Said before any sound is read: "" when count sounds fit.
+export function boardRefusal(count) {
+  if (count <= mostSounds()) return "";
+  return "A board holds at most " + mostSounds() + " sounds (lum has " + facts().slots + " hotspots, and the stop " +
+         "pad, MIN and EXIT take " + kPadsBesideSounds + "); " + count + " were given.";
+}
+
+// Boxes as x0, y0, x1, y1: a pad per sound and the stop pad last, the two buttons.
+function layout(padCount) {
+  const columns = Math.min(padCount, Math.ceil(Math.sqrt(padCount * 1.5)));
+  const rows = Math.ceil(padCount / columns);
+  const width = Math.max(kSmallestWidth, 2 * kMargin + columns * kPad.width + (columns - 1) * kGap);
+  const padWidth = Math.floor((width - 2 * kMargin - (columns - 1) * kGap) / columns);
+  const height = kStrip + 2 * kMargin + rows * kPad.height + (rows - 1) * kGap;
+  const pads = Array.from({ length: padCount }, (_, i) => {
+    const x = kMargin + (i % columns) * (padWidth + kGap), y = kStrip + kMargin + Math.floor(i / columns) * (kPad.height + kGap);
+    return [x, y, x + padWidth, y + kPad.height];
+  });
+  const top = Math.floor((kStrip - kButton.height) / 2);
+  const exitLeft = width - kMargin - kButton.width, minimiseLeft = exitLeft - kButton.gap - kButton.width;
+  return {
+    width, height, pads,
+    minimise: [minimiseLeft, top, minimiseLeft + kButton.width, top + kButton.height],
+    exit: [exitLeft, top, exitLeft + kButton.width, top + kButton.height],
+  };
+}
+
+function padColour(index, count) {
+  return "hsl(" + Math.round(index * 360 / count) + ", 62%, 40%)";
+}
+
+// The text at the largest size that fits, else at the smallest cut to fit with an ellipsis.
+function fittedText(context, text, room) {
+  for (const size of kLabelSizes) {
+    context.font = size + "px sans-serif";
+    if (context.measureText(text).width <= room) return text;
+  }
+  const parts = [...new Intl.Segmenter().segment(text)].map((s) => s.segment);
+  while (parts.length && context.measureText(parts.join("") + "…").width > room) parts.pop();
+  return parts.join("") + "…";
+}
+
+function drawLabel(context, text, box, colour) {
+  const [x0, y0, x1, y1] = box;
+  context.fillStyle = colour;
+  context.textAlign = "center";
+  context.textBaseline = "middle";
+  context.fillText(fittedText(context, text, x1 - x0 - 12), (x0 + x1) / 2, (y0 + y1) / 2);
+}
+
+function drawPad(context, box, colour, label) {
+  context.fillStyle = colour;
+  context.beginPath();
+  context.roundRect(box[0], box[1], box[2] - box[0], box[3] - box[1], kPad.radius);
+  context.fill();
+  drawLabel(context, label, box, "#fff");
+}
+
+// A raised button: light above and left, shaded below and right.
+function drawButton(context, box, glyph) {
+  const [x0, y0, x1, y1] = box;
+  context.fillStyle = "rgb(196,199,210)";
+  context.fillRect(x0, y0, x1 - x0, y1 - y0);
+  context.fillStyle = "rgb(250,250,252)";
+  context.fillRect(x0, y0, x1 - x0, 1);
+  context.fillRect(x0, y0, 1, y1 - y0);
+  context.fillStyle = "rgb(92,95,108)";
+  context.fillRect(x0, y1 - 1, x1 - x0, 1);
+  context.fillRect(x1 - 1, y0, 1, y1 - y0);
+  context.strokeStyle = "rgb(30,32,40)";
+  context.lineWidth = 2;
+  context.beginPath();
+  glyph((x0 + x1) / 2, (y0 + y1) / 2);
+  context.stroke();
+}
+
+function drawFace(name, titles, place) {
+  const canvas = document.createElement("canvas");
+  canvas.width = place.width;
+  canvas.height = place.height;
+  const context = canvas.getContext("2d");
+  context.beginPath();
+  context.roundRect(0, 0, place.width, place.height, kCorner);
+  context.clip();
+  context.fillStyle = kFace;
+  context.fillRect(0, 0, place.width, place.height);
+  context.fillStyle = kStripColour;
+  context.fillRect(0, 0, place.width, kStrip);
+  context.font = "bold 13px sans-serif";
+  context.fillStyle = "rgb(225,227,235)";
+  context.textBaseline = "middle";
+  context.fillText(fittedText(context, name, place.minimise[0] - 2 * kMargin), kMargin, kStrip / 2);
+  const stop = place.pads.length - 1;
+  titles.forEach((title, i) => drawPad(context, place.pads[i], padColour(i, titles.length), title));
+  drawPad(context, place.pads[stop], kStopColour, "■ Stop");
+  drawButton(context, place.minimise, (x, y) => { context.moveTo(x - 6, y + 4); context.lineTo(x + 6, y + 4); });
+  drawButton(context, place.exit, (x, y) => {
+    context.moveTo(x - 5, y - 5); context.lineTo(x + 5, y + 5); context.moveTo(x + 5, y - 5); context.lineTo(x - 5, y + 5);
+  });
+  return context.getImageData(0, 0, place.width, place.height);
+}
+
+// A line whose press area is the box, as the model writes it.
+function lineAround(name, box) {
+  const around = rectAround(box);
+  return around.problem ? around : composeLine(name, around.rect);
+}
+
+const inset = (box, by) => [box[0] + by, box[1] + by, box[2] - by, box[3] - by];
+
+// { picture, text } of the board: a pad per title playing the name beside
+// it, the stop pad playing stopName; or { problem }.
+export function drawBoard(name, pads, stopName) {
+  const place = layout(pads.length + 1);
+  const lines = [...pads.map((pad, i) => lineAround(pad.name, inset(place.pads[i], kInset))),
+                 lineAround(stopName, inset(place.pads[pads.length], kInset)),
+                 lineAround(facts().minimiseKeyword, inset(place.minimise, 1)),
+                 lineAround(facts().exitKeyword, inset(place.exit, 1))];
+  const refused = lines.find((line) => line.problem);
+  if (refused) return refused;
+  const text = new Uint8Array(lines.reduce((sum, line) => sum + line.bytes.length, 0));
+  lines.reduce((at, line) => { text.set(line.bytes, at); return at + line.bytes.length; }, 0);
+  return { picture: drawFace(name, pads.map((pad) => pad.title), place), text };
+}
+
+// ---- The download ----------------------------------------------------------
+
+const kReadme = [
+  "A lum sound board",
+  "",
+  "1. Unzip this folder anywhere.",
+  "2. Double-click lum.exe. A press on a pad plays its sound; drag the board by its top strip.",
+  "3. Escape or the exit button quits.",
+  "",
+  "lum.exe is a downloaded program without a signature, so Windows SmartScreen may say",
+  "\"Windows protected your PC\". Answer \"More info\", then \"Run anyway\".",
+  "",
+].join("\r\n");
+
+const isAsciiName = (name) => /^[\x20-\x7e]+$/.test(name);
+
+// The board's name as a file name any Windows and any unzipper write.
+export function zipName(name) {
+  const ascii = name.normalize("NFKD").replace(/[^A-Za-z0-9._-]+/g, "-").replace(/^[-.]+|[-.]+$/g, "");
+  return (ascii || "board") + ".zip";
+}
+
+// { bytes } of the zip holding the folder's files ([name, bytes]) beside
+// lum.exe and README.txt, or { problem }. Sounds are stored as they are:
+// deflating audio takes time and saves little.
+export function boardZip(files) {
+  const odd = files.find(([name]) => !isAsciiName(name));
+  if (odd) return { problem: "\"" + odd[0] + "\" cannot go into the zip: names in it must be plain ASCII, which " +
+                             "every Windows unzips alike. Rename the sound and its lines first." };
+  const entries = { "lum.exe": [lumProgram, { level: 6 }], "README.txt": [new TextEncoder().encode(kReadme), { level: 6 }] };
+  for (const [name, bytes] of files) entries[name] = [bytes, { level: /\.wav$/i.test(name) ? 0 : 6 }];
+  return { bytes: zipSync(entries) };
+}
