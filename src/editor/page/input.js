@@ -5,11 +5,11 @@
 
 import {
   addHotspot, addSkin, addSounds, deleteSelected, hasFolder, lineOfSlot, moveSelected, now, openFolder, redo,
-  refuseEdit, say, select, selectedLine, setCodePage, setLine, setLineAround, shiftSelected, typeRect, undo,
+  refuseEdit, removeSound, say, select, selectedLine, setCodePage, setLine, setLineAround, setProgress, shiftSelected,
+  typeRect, undo,
 } from "./document.js";
-import {
-  decodePicture, isWaveName, pickFolder, readDroppedFolder, readPickedFolder, tooLargeForPage,
-} from "./folder.js";
+import { decodePicture, pickFolder, readDroppedFolder, readPickedFolder, tooLargeForPage } from "./folder.js";
+import { isAudioFile, readSounds } from "./sounds.js";
 import { facts, pictureSkin, readFolderFile, skinSize, slotAt, soundFileOf } from "./model.js";
 import { save, savesInPlace, startSaving } from "./saving.js";
 import { $, drawCanvas, kCoordinates, render, setZoom, showGesture, showPointer, skinShown, zoom } from "./view.js";
@@ -74,12 +74,21 @@ async function importPicture(file) {
        ", " + to.blue + ") so that they stay visible." : "no opaque pixel was magenta."));
 }
 
+// Every file read as a sound, the bar moving after each; then the
+// status says what became of each one.
 async function addSoundFiles(files) {
-  const sounds = [];
-  for (const file of files) sounds.push([file.name, new Uint8Array(await file.arrayBuffer())]);
-  const refused = addSounds(sounds);
-  say("Added " + (sounds.length - refused.length) + " sound files; saving writes them beside " + facts().hotspotFile + "." +
-      (refused.length ? " Not added: " + refused.join(", ") + "." : ""), refused.length > 0);
+  const total = files.length;
+  changing(setProgress)(0, total);
+  let read;
+  try { read = await readSounds(files, changing(setProgress)); } finally { setProgress(null); }
+  const { added, renamed, refused } = addSounds(read.sounds, false);
+  const problems = [...read.failures, ...refused];
+  const converted = read.sounds.filter((sound) => !sound.kept).length;
+  say("Added " + added.length + " sound files" + (converted ? ", " + converted + " of them made into WAV" : "") +
+      "; saving writes them beside " + facts().hotspotFile + "." +
+      (renamed.length ? " Named so that lum reads them whole: " +
+                        renamed.map(([from, name]) => "\"" + from + "\" as " + name).join(", ") + "." : "") +
+      (problems.length ? " Not added: " + problems.join(" ") : ""), problems.length > 0);
 }
 
 async function saveNow() {
@@ -276,6 +285,13 @@ function onCoordinateChange() {
   else typeRect(kCoordinates.map((id) => Number($(id).value)));
 }
 
+function onSoundsClick(event) {
+  const remove = event.target.closest(".remove-sound");
+  if (!remove) return;
+  removeSound(remove.value);
+  say("Removed " + remove.value + " from the folder.");
+}
+
 // A line or a finding clicked selects its line; a finding's code-page button switches to that code page.
 function onListClick(event) {
   const page = event.target.closest(".code-page-switch");
@@ -286,7 +302,7 @@ function onListClick(event) {
 
 // ---- Dropped files: each does what its button does -----------------------
 
-// A folder opens; .wav files are added as sounds; one other file is a picture.
+// A folder opens; audio files are added as sounds; one other file is a picture.
 // The entries are taken before the first wait, while the drop still holds them.
 async function onDrop(event) {
   event.preventDefault();
@@ -295,7 +311,7 @@ async function onDrop(event) {
   const files = [...event.dataTransfer.files];
   const folderEntry = entries.find((entry) => entry && entry.isDirectory);
   if (folderEntry) await openDroppedFolder(folderEntry);
-  else if (files.length === 1 && !isWaveName(files[0].name)) await importPicture(files[0]);
+  else if (files.length === 1 && !isAudioFile(files[0])) await importPicture(files[0]);
   else if (files.length) await addSoundFiles(files);
 }
 
@@ -306,7 +322,7 @@ export function wireInput() {
   on("folder-input", "change", arriving(() => openPickedFolder($("folder-input").files)));
   const picture = async () => { if ($("picture-input").files[0]) await importPicture($("picture-input").files[0]); };
   on("picture-input", "change", arriving(picture));
-  on("sound-input", "change", arriving(() => addSoundFiles($("sound-input").files)));
+  on("sound-input", "change", arriving(() => addSoundFiles([...$("sound-input").files])));
   $("open-folder").hidden = typeof window.showDirectoryPicker !== "function";
   on("open-folder", "click", arriving(openFolderInPlace));
   on("zoom", "change", () => setZoom(Number($("zoom").value)));
@@ -323,6 +339,7 @@ export function wireInput() {
   for (const id of kCoordinates) on(id, "change", changing(onCoordinateChange));
   on("lines", "click", changing(onListClick));
   on("findings", "click", changing(onListClick));
+  on("sounds", "click", changing(onSoundsClick));
   on("skin-canvas", "pointerdown", onPointerDown);
   on("skin-canvas", "pointermove", onPointerMove);
   on("skin-canvas", "pointerup", onPointerUp);

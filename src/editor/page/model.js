@@ -65,6 +65,10 @@ export function putFolder(files) {
   for (const [path, bytes] of files) putFile(path, bytes);
 }
 
+export function removeFile(path) {
+  bridge.model.FS.unlink(kFolder + "/" + path);
+}
+
 export function readFolderFile(path) {
   return bridge.model.FS.readFile(kFolder + "/" + path);
 }
