@@ -11,6 +11,7 @@ import struct
 import subprocess
 import sys
 import unittest
+import zipfile
 
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
@@ -21,6 +22,9 @@ from skinfiles import bitmap_bytes, picture, png_bytes
 
 from skinfolders import (CODE_PAGE_FOLDERS, KEY, make_code_page_folder, make_every_kind_folder, make_folder, plain_skin,
                          wave, write)
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "package"))
+from MakePackage import FLAVOURS, stripped  # noqa: E402  (the package's own strip of lum.exe)
 
 CHECKER = None
 
@@ -416,6 +420,55 @@ class PictureImport(EditorCase):
                 self.page.wait(lambda d: words in self.page.status(), "the refusal of " + name)
                 self.assertEqual(self.page.skin(), "")
         self.assertEqual(os.listdir(self.downloads), [])
+
+
+class Board(EditorCase):
+    TITLES = ["drum", "caf\u00e9 bell", "\u0437\u0432\u043e\u043d\u043e\u043a"]
+
+    def sounds(self, titles):
+        for title in titles:
+            write(self.path("sounds"), title + ".wav", wave())
+        return [self.path("sounds/%s.wav" % title) for title in titles]
+
+    def board_program(self):
+        """lum.exe of the page's 32-bit build, stripped as the package strips it."""
+        cache = read(os.path.join(os.path.dirname(EditorCase.page_file), "CMakeCache.txt")).decode()
+        build = re.search(r"^LUM_WIN32_BUILD:\w+=(.*)$", cache, re.M).group(1)
+        strip = {folder: program for folder, _, program in FLAVOURS}["x86"]
+        return stripped(os.path.join(build, "src/window/lum.exe"), strip, self.root)
+
+    def test_a_board_from_sounds_downloads_as_a_zip_that_checks_clean(self):
+        self.page.choose("board-input", self.sounds(["s%d" % n for n in range(30)]))
+        self.page.wait(lambda d: "at most 29 sounds" in self.page.status(), "the refusal")
+        self.assertEqual(self.page.skin(), "")
+        self.page.after_check(lambda: self.page.choose("board-input", self.sounds(self.TITLES)), "the board")
+        lines = [line.split(" ") for line in self.page.lines()]
+        names = [line[0] for line in lines]
+        self.assertEqual(names[:2] + names[3:], ["drum.wav", "cafe-bell.wav", "stop.wav", "MIN", "EXIT"])
+        self.page.element("download-board").click()
+        self.page.wait(lambda d: any(n.endswith(".zip") for n in os.listdir(self.downloads)), "the zip")
+        [zip_name] = os.listdir(self.downloads)
+        with zipfile.ZipFile(os.path.join(self.downloads, zip_name)) as board:
+            self.assertEqual(sorted(board.namelist()), sorted(["lum.exe", "README.txt", "lum.ini", "lum.bmp"] + names[:4]))
+            self.assertTrue(all(name.isascii() for name in board.namelist() + [zip_name]))
+            self.assertEqual(board.read("lum.exe"), self.board_program())
+            self.assertNotIn(b"\n", board.read("README.txt").replace(b"\r\n", b""))
+            board.extractall(self.path("board"))
+        # Each pad's press area lies within one colour of its own; the corners are see-through.
+        pixels = bmp_pixels(read(self.path("board/lum.bmp")))
+        pad_colours = set()
+        for left, top, right, bottom in ([int(n) for n in line[1:]] for line in lines[:4]):
+            corners = {pixels[y][x] for x in (left, right - 1) for y in (top, bottom - 1)}
+            self.assertEqual(len(corners), 1)
+            pad_colours |= corners
+        self.assertEqual(len(pad_colours), 4)
+        self.assertEqual({pixels[y][x] for x in (0, -1) for y in (0, -1)}, {KEY})
+        done = subprocess.run([CHECKER, "--json", self.path("board")], capture_output=True, timeout=60)
+        self.assertEqual([f for f in json.loads(done.stdout)["findings"] if f["level"] == "error"], [])
+        stop = read(self.path("board/stop.wav"))
+        data = stop.index(b"data")
+        self.assertGreater(struct.unpack_from("<I", stop, data + 4)[0], 0)
+        self.assertEqual(set(stop[data + 8:]), {0})
 
 
 if __name__ == "__main__":

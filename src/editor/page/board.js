@@ -19,7 +19,7 @@ const kLabelSizes = [15, 14, 13, 12, 11];
 const kFace = "rgb(34,36,44)";
 const kStripColour = "rgb(58,61,74)";
 const kStopColour = "rgb(84,86,96)";
-const kInset = 2;                        // a press reaches the pad's pixels but its rim
+const kInset = 3;                        // a press reaches the pad but its rounded rim
 
 // The most sounds one board takes: every pad, the stop pad and the two buttons are hotspots.
 export function mostSounds() {

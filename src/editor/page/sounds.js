@@ -1,24 +1,108 @@
-// Stand-in for the sounds branch's module, until it is merged: only WAV files,
-// kept as they are.
+// Sounds as lum plays them: a WAV the checker calls playable is kept as it
+// is; any other audio the browser decodes is written as a 16-bit PCM WAV.
+// The audio stays in the page's own memory: only soundVerdict reads a WAV's
+// chunk headers into the model.
 
-export async function readSounds(files, onProgress) {
-  const sounds = [], failures = [];
-  for (const [i, file] of files.entries()) {
-    if (/\.wav$/i.test(file.name))
-      sounds.push({ title: file.name.replace(/\.[^.]*$/, ""), bytes: new Uint8Array(await file.arrayBuffer()), kept: true });
-    else failures.push(file.name + " (not a .wav file)");
-    onProgress(i + 1, files.length);
-  }
-  return { sounds, failures };
+import { soundVerdict } from "./model.js";
+
+// The decoder resamples to its context's rate, so every WAV made here has this one.
+const kRate = 44100;
+const kHeaderBytes = 44;
+const kSilentFrames = kRate / 20;
+// The longest sound the browser decodes here: its decoded audio is held
+// whole, as 32-bit samples, while its WAV is written.
+export const kLongestSeconds = 10 * 60;
+// The WAVs of one folder or board: the page holds them in the document, in
+// the model's file system and, for a board, in its zip.
+export const kLargestSoundBytes = 512 * 2 ** 20;
+
+const kAudioName = /\.(wav|wave|mp3|m4a|mp4|aac|ogg|oga|opus|flac|webm|weba)$/i;
+
+// Whether a file is taken as a sound rather than as a picture.
+export function isAudioFile(file) {
+  return file.type.startsWith("audio/") || kAudioName.test(file.name);
 }
 
-// A tenth of a second of 16-bit mono silence at 22050 Hz.
-export function silentWave() {
-  const samples = 2205, bytes = new Uint8Array(44 + 2 * samples), view = new DataView(bytes.buffer);
-  const text = (at, s) => [...s].forEach((c, i) => { bytes[at + i] = c.charCodeAt(0); });
-  text(0, "RIFF"); view.setUint32(4, 36 + 2 * samples, true); text(8, "WAVEfmt ");
-  view.setUint32(16, 16, true); view.setUint16(20, 1, true); view.setUint16(22, 1, true);
-  view.setUint32(24, 22050, true); view.setUint32(28, 44100, true); view.setUint16(32, 2, true); view.setUint16(34, 16, true);
-  text(36, "data"); view.setUint32(40, 2 * samples, true);
+// Why the file is not added when its WAV would take the folder's past the limit.
+export function tooManySoundBytes(name) {
+  return "\"" + name + "\" would take the folder's sounds past the " + kLargestSoundBytes / 2 ** 20 + " MB they can have here.";
+}
+
+function waveWithHeader(channels, frames) {
+  const dataBytes = frames * channels * 2;
+  const bytes = new Uint8Array(kHeaderBytes + dataBytes);
+  const view = new DataView(bytes.buffer);
+  const fields = [["RIFF"], [36 + dataBytes, 4], ["WAVE"], ["fmt "], [16, 4], [1, 2], [channels, 2], [kRate, 4],
+                  [kRate * channels * 2, 4], [channels * 2, 2], [16, 2], ["data"], [dataBytes, 4]];
+  let at = 0;
+  for (const [value, size] of fields) {
+    if (typeof value === "string") for (const c of value) view.setUint8(at++, c.charCodeAt(0));
+    else { (size === 4 ? view.setUint32 : view.setUint16).call(view, at, value, true); at += size; }
+  }
+  return { bytes, view };
+}
+
+// The decoded audio as 16-bit samples, rounded and clamped, channels interleaved.
+function pcmWave(audio) {
+  const channels = audio.numberOfChannels, frames = audio.length;
+  const { bytes, view } = waveWithHeader(channels, frames);
+  for (let c = 0; c < channels; c++) {
+    const samples = audio.getChannelData(c);
+    for (let i = 0, at = kHeaderBytes + 2 * c; i < frames; i++, at += 2 * channels)
+      view.setInt16(at, Math.max(-32768, Math.min(32767, Math.round(samples[i] * 32768))), true);
+  }
   return bytes;
+}
+
+// A short silence: a press on a pad that plays it ends the sound playing.
+export function silentWave() {
+  return waveWithHeader(1, kSilentFrames).bytes;
+}
+
+// More than two channels become two by Web Audio's own down-mix to speakers.
+async function asStereo(audio) {
+  const context = new OfflineAudioContext(2, audio.length, kRate);
+  const source = new AudioBufferSourceNode(context, { buffer: audio });
+  source.connect(context.destination);
+  source.start();
+  return context.startRendering();
+}
+
+// { sound } or { failure } for one file; room is the WAV bytes still allowed.
+async function readSound(file, room) {
+  const data = await file.arrayBuffer();
+  const sound = { title: file.name.replace(/\.[^.]*$/, ""), file: file.name };
+  const tooLarge = { failure: tooManySoundBytes(file.name) };
+  if (soundVerdict(new Uint8Array(data)).playable) {
+    if (data.byteLength > room) return tooLarge;
+    return { sound: { ...sound, bytes: new Uint8Array(data), kept: true } };
+  }
+  let audio;
+  try {
+    audio = await new OfflineAudioContext(1, 1, kRate).decodeAudioData(data);
+  } catch (e) {
+    return { failure: "\"" + file.name + "\" is no audio this browser can decode (" + e.message + ")." };
+  }
+  if (audio.duration > kLongestSeconds)
+    return { failure: "\"" + file.name + "\" lasts " + Math.round(audio.duration) + " s; a sound can last at most " +
+                      kLongestSeconds / 60 + " minutes here." };
+  const size = kHeaderBytes + audio.length * Math.min(audio.numberOfChannels, 2) * 2;
+  if (size > room) return tooLarge;
+  if (audio.numberOfChannels > 2) audio = await asStereo(audio);
+  return { sound: { ...sound, bytes: pcmWave(audio), kept: false } };
+}
+
+// Each file as a WAV lum plays, one after the other so that only one
+// decoded sound is held at a time: { sounds: [{ title, file, bytes, kept }],
+// failures: [sentence] }. onProgress(done, total) after each file.
+export async function readSounds(files, onProgress) {
+  const sounds = [], failures = [];
+  let made = 0;
+  for (const [index, file] of [...files].entries()) {
+    const read = await readSound(file, kLargestSoundBytes - made);
+    if (read.failure) failures.push(read.failure);
+    else { sounds.push(read.sound); made += read.sound.bytes.length; }
+    if (onProgress) onProgress(index + 1, files.length);
+  }
+  return { sounds, failures };
 }
