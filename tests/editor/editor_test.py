@@ -470,6 +470,13 @@ class Board(EditorCase):
         self.assertGreater(struct.unpack_from("<I", stop, data + 4)[0], 0)
         self.assertEqual(set(stop[data + 8:]), {0})
 
+    def test_a_name_outside_ascii_is_not_zipped(self):
+        make_folder(self.path("folder"), ["caf\u00e9.wav 1 1 9 9"], files={"caf\u00e9.wav": wave()})
+        self.page.open_folder(self.path("folder"))
+        self.page.element("download-board").click()
+        self.page.wait(lambda d: "\"caf\u00e9.wav\" cannot go into the zip" in self.page.status(), "the refusal")
+        self.assertEqual(os.listdir(self.downloads), [])
+
 
 if __name__ == "__main__":
     EditorCase.page_file, CHECKER, EditorCase.demo_script = map(os.path.abspath, sys.argv[1:4])

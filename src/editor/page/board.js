@@ -57,23 +57,38 @@ function padColour(index, count) {
   return "hsl(" + Math.round(index * 360 / count) + ", 62%, 40%)";
 }
 
-// The text at the largest size that fits, else at the smallest cut to fit with an ellipsis.
-function fittedText(context, text, room) {
-  for (const size of kLabelSizes) {
-    context.font = size + "px sans-serif";
-    if (context.measureText(text).width <= room) return text;
-  }
+// The text cut to fit, with an ellipsis, between graphemes.
+function cut(context, text, room) {
+  if (context.measureText(text).width <= room) return text;
   const parts = [...new Intl.Segmenter().segment(text)].map((s) => s.segment);
   while (parts.length && context.measureText(parts.join("") + "…").width > room) parts.pop();
   return parts.join("") + "…";
 }
 
+// The label in one line or two, broken between words, at the largest size
+// at which it fits; at the smallest, what still does not fit is cut.
+function labelLines(context, text, room) {
+  const fits = (line) => context.measureText(line).width <= room;
+  const words = [...new Intl.Segmenter(undefined, { granularity: "word" }).segment(text)].map((s) => s.segment);
+  let lines = [];
+  for (const size of kLabelSizes) {
+    context.font = size + "px sans-serif";
+    let split = 1;
+    while (split < words.length && fits(words.slice(0, split + 1).join("").trim())) split++;
+    lines = [words.slice(0, split).join("").trim(), words.slice(split).join("").trim()].filter(Boolean);
+    if (lines.every(fits)) return lines;
+  }
+  return lines.map((line) => cut(context, line, room));
+}
+
 function drawLabel(context, text, box, colour) {
   const [x0, y0, x1, y1] = box;
+  const lines = labelLines(context, text, x1 - x0 - 12);
+  const height = parseInt(context.font, 10) * 1.25;
   context.fillStyle = colour;
   context.textAlign = "center";
   context.textBaseline = "middle";
-  context.fillText(fittedText(context, text, x1 - x0 - 12), (x0 + x1) / 2, (y0 + y1) / 2);
+  lines.forEach((line, i) => context.fillText(line, (x0 + x1) / 2, (y0 + y1) / 2 + (i - (lines.length - 1) / 2) * height));
 }
 
 function drawPad(context, box, colour, label) {
@@ -117,7 +132,7 @@ function drawFace(name, titles, place) {
   context.font = "bold 13px sans-serif";
   context.fillStyle = "rgb(225,227,235)";
   context.textBaseline = "middle";
-  context.fillText(fittedText(context, name, place.minimise[0] - 2 * kMargin), kMargin, kStrip / 2);
+  context.fillText(cut(context, name, place.minimise[0] - 2 * kMargin), kMargin, kStrip / 2);
   const stop = place.pads.length - 1;
   titles.forEach((title, i) => drawPad(context, place.pads[i], padColour(i, titles.length), title));
   drawPad(context, place.pads[stop], kStopColour, "■ Stop");

@@ -190,21 +190,3 @@ export function pictureSkin(picture) {
   if (!made.size) return null;
   return { ...made, bytes: heapBytes(bridge.model._EditorPictureSkinBytes(), made.size) };
 }
-
-// Stand-ins until the model answers these itself.
-// { playable, problem }: a RIFF WAVE file whose format is PCM.
-export function soundVerdict(bytes) {
-  const text = (at) => String.fromCharCode(...bytes.subarray(at, at + 4));
-  const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.length);
-  if (bytes.length < 12 || text(0) !== "RIFF" || text(8) !== "WAVE") return { playable: false, problem: "not a RIFF WAVE file" };
-  for (let at = 12; at + 8 <= bytes.length; at += 8 + view.getUint32(at + 4, true) + (view.getUint32(at + 4, true) & 1)) {
-    if (text(at) === "fmt " && at + 10 <= bytes.length)
-      return view.getUint16(at + 8, true) === 1 ? { playable: true, problem: "" } : { playable: false, problem: "not PCM" };
-  }
-  return { playable: false, problem: "no format chunk" };
-}
-
-// The file name with every character the program would split a line at made "-".
-export function safeSoundName(name, codePage) {
-  return name.replace(/[ ,\t]/g, "-");
-}
