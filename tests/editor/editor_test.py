@@ -469,6 +469,12 @@ class Board(EditorCase):
         data = stop.index(b"data")
         self.assertGreater(struct.unpack_from("<I", stop, data + 4)[0], 0)
         self.assertEqual(set(stop[data + 8:]), {0})
+        # The board is not saved: another one asks first, and a no keeps it.
+        self.page.driver.execute_script("window.asked = 0; window.confirm = () => { window.asked++; return false; }")
+        self.page.choose("board-input", self.sounds(["other"]))
+        self.page.wait(lambda d: d.execute_script("return window.asked") == 1, "the question")
+        self.assertEqual([line.split(" ") for line in self.page.lines()], lines)
+        self.assertEqual(self.page.policy_refusals(), [])
 
     def test_a_name_outside_ascii_is_not_zipped(self):
         make_folder(self.path("folder"), ["caf\u00e9.wav 1 1 9 9"], files={"caf\u00e9.wav": wave()})

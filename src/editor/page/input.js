@@ -115,7 +115,8 @@ async function newBoard(files) {
   startText(board.text);
   const renamed = sounds.renamed.map(([from, name]) => "\"" + from + "\" as " + name).join(", ");
   const refused = sounds.refused.length ? " Not added: " + sounds.refused.join(" ") : "";
-  say("New board of " + sounds.added.length + " sounds and a stop pad." + (renamed ? " Named in ASCII: " + renamed + "." : "") + failed +
+  const count = sounds.added.length;
+  say("New board of " + count + (count === 1 ? " sound" : " sounds") + " and a stop pad." + (renamed ? " Named in ASCII: " + renamed + "." : "") + failed +
       refused, Boolean(failed || refused));
 }
 
