@@ -2,7 +2,7 @@
 // and the zip that runs it on Windows. lum.exe is the 32-bit build's, put
 // in the page when it was built.
 
-import { zipSync } from "fflate";
+import { Zip, ZipDeflate, ZipPassThrough } from "fflate";
 import lumProgram from "lum-program";
 import { composeLine, facts, rectAround } from "./model.js";
 
@@ -191,14 +191,22 @@ export function zipName(name) {
   return (ascii || "board") + ".zip";
 }
 
-// { bytes } of the zip holding the folder's files ([name, bytes]) beside
-// lum.exe and README.txt, or { problem }. Sounds are stored as they are:
-// deflating audio takes time and saves little.
+// { parts } of the zip holding the folder's files ([name, bytes]) beside
+// lum.exe and README.txt, or { problem }. Sounds are stored as they are
+// (deflating audio takes time and saves little), and the zip stays in
+// parts that hold their bytes, so that no copy of every sound is made.
 export function boardZip(files) {
   const odd = files.find(([name]) => !isAsciiName(name));
   if (odd) return { problem: "\"" + odd[0] + "\" cannot go into the zip: names in it must be plain ASCII, which " +
                              "every Windows unzips alike. Give the file a plain name first." };
-  const entries = { "lum.exe": [lumProgram, { level: 6 }], "README.txt": [new TextEncoder().encode(kReadme), { level: 6 }] };
-  for (const [name, bytes] of files) entries[name] = [bytes, { level: /\.wav$/i.test(name) ? 0 : 6 }];
-  return { bytes: zipSync(entries) };
+  const parts = [];
+  const zip = new Zip((error, part) => { if (error) throw error; parts.push(part); });
+  const entries = [["lum.exe", lumProgram], ["README.txt", new TextEncoder().encode(kReadme)], ...files];
+  for (const [name, bytes] of entries) {
+    const entry = /\.wav$/i.test(name) ? new ZipPassThrough(name) : new ZipDeflate(name, { level: 6 });
+    zip.add(entry);
+    entry.push(bytes, true);
+  }
+  zip.end();
+  return { parts };
 }

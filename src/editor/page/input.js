@@ -133,7 +133,7 @@ function downloadBoard() {
   const zip = boardZip(boardFiles());
   if (zip.problem) { say(zip.problem, true); return; }
   const name = zipName(folderName());
-  download(name, zip.bytes);
+  download(name, zip.parts);
   say(name + " went to the browser's downloads: unzipped anywhere, a double-click on its lum.exe plays the board.");
 }
 
