@@ -56,7 +56,7 @@ export function putFile(path, bytes) {
     at += "/" + part;
     if (!fs.analyzePath(at).exists) fs.mkdir(at);
   }
-  fs.writeFile(kFolder + "/" + path, bytes);
+  fs.writeFile(kFolder + "/" + path, bytes, { canOwn: true });  // lent, not copied: a board's sounds are large
 }
 
 // The folder the checker sees becomes these files (path -> bytes).
@@ -146,12 +146,33 @@ export function slotAt(point) {
   return bridge.model.HEAP8[(bridge.model._EditorWhoActs() >>> 0) + point[1] * width + point[0]];
 }
 
-// The file a press on the slot plays, in the module's folder; "" for none.
 // Whether Windows takes the two file names for one.
 export function sameName(a, b) {
   return bridge.model.ccall("EditorSameName", "number", ["string", "string"], [a, b]) === 1;
 }
 
+// Whether lumcheck calls the WAV playable on every Windows: { playable,
+// problem }. The bytes are lent to the module's file system, which keeps
+// them in the page's memory: only the headers in front of the samples are
+// read into the module's.
+export function soundVerdict(bytes) {
+  const fs = bridge.model.FS, path = "/sound-verdict.wav";
+  fs.writeFile(path, bytes, { canOwn: true });
+  try {
+    const verdict = JSON.parse(bridge.model.UTF8ToString(bridge.model.ccall("EditorSoundVerdict", "number", ["string"], [path]) >>> 0));
+    return { playable: verdict.plays, problem: verdict.problem };
+  } finally {
+    fs.unlink(path);
+  }
+}
+
+// The name a sound file may have: "bell ring.wav" becomes "bell-ring.wav".
+export function safeSoundName(name, codePage) {
+  const m = bridge.model;
+  return m.UTF8ToString(m.ccall("EditorSafeSoundName", "number", ["string", "number"], [name, codePage]) >>> 0);
+}
+
+// The file a press on the slot plays, in the module's folder; "" for none.
 export function soundFileOf(slot) {
   return bridge.model.UTF8ToString(bridge.model._EditorSoundFile(slot) >>> 0);
 }
@@ -168,22 +189,4 @@ export function pictureSkin(picture) {
   }
   if (!made.size) return null;
   return { ...made, bytes: heapBytes(bridge.model._EditorPictureSkinBytes(), made.size) };
-}
-
-// Stand-ins until the model answers these itself.
-// { playable, problem }: a RIFF WAVE file whose format is PCM.
-export function soundVerdict(bytes) {
-  const text = (at) => String.fromCharCode(...bytes.subarray(at, at + 4));
-  const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.length);
-  if (bytes.length < 12 || text(0) !== "RIFF" || text(8) !== "WAVE") return { playable: false, problem: "not a RIFF WAVE file" };
-  for (let at = 12; at + 8 <= bytes.length; at += 8 + view.getUint32(at + 4, true) + (view.getUint32(at + 4, true) & 1)) {
-    if (text(at) === "fmt " && at + 10 <= bytes.length)
-      return view.getUint16(at + 8, true) === 1 ? { playable: true, problem: "" } : { playable: false, problem: "not PCM" };
-  }
-  return { playable: false, problem: "no format chunk" };
-}
-
-// The file name with every character the program would split a line at made "-".
-export function safeSoundName(name, codePage) {
-  return name.replace(/[ ,\t]/g, "-");
 }
