@@ -136,6 +136,8 @@ class SavesInPlace(EditorCase):
         for name in undecodable:
             self.assertIn("\"%s\" is no audio this browser can decode (" % name, self.page.status())
         self.status_after(self.page.element("save").click, "Saved")
+        # Saved, they are the folder's own: none can be removed here.
+        self.assertEqual(self.page.driver.find_elements(By.CSS_SELECTOR, "#sounds .remove-sound"), [])
         self.assertEqual(self.disk(), {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum,
                                        "Drum-2.wav": sounds["Drum.WAV"], "new.wav": sounds["new.wav"]})
 
