@@ -227,6 +227,7 @@ export function setProgress(done, total) {
 export function keepAdded() {
   for (const [name, bytes] of doc.added) doc.files.set(name, bytes);
   doc.added = new Map();
+  doc.removable = Object.freeze([]);
 }
 
 // The folder's sounds, as a line of the hotspot file names them.
