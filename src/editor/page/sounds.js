@@ -11,14 +11,15 @@ const kHeaderBytes = 44;
 const kSilentFrames = kRate / 20;
 // The longest sound: its decoded audio is held whole, as 32-bit samples,
 // and how long it lasts is known only once it is decoded. Measured in
-// headless Chromium 156 on this machine (2 cores, shared with other work): a
-// ten-minute stereo MP3 took 4 s and 350 MB more of the page's memory, a
-// one-hour one 17 s and 2.7 GB before it was refused.
+// headless Chromium 156 on this machine (2 cores, shared with other work),
+// as the page's renderer process grew: a ten-minute stereo MP3 took 1.3 s
+// and 450 MB, a one-hour one 8.7 s and 2.7 GB before it was refused.
 export const kLongestSeconds = 10 * 60;
 // The WAVs of one folder or board, which the document and the model's file
 // system share, and a board's zip holds once more. Measured the same way:
-// five ten-minute MP3s, 529 MB of WAV, took 16 s and 1.5 GB more memory;
-// about 50 minutes of stereo keeps the page under 2 GB while it works.
+// five ten-minute MP3s, 529 MB of WAV, took 6.1 s and 1.0 GB; ten one-minute
+// ones, 106 MB, 1.4 s and 184 MB. About 50 minutes of stereo keeps the page
+// near 1 GB while it works.
 export const kLargestSoundBytes = 512 * 2 ** 20;
 
 const kAudioName = /\.(wav|wave|mp3|m4a|mp4|aac|ogg|oga|opus|flac|webm|weba)$/i;
