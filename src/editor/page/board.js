@@ -2,7 +2,7 @@
 // and the zip that runs it on Windows. lum.exe is the 32-bit build's, put
 // in the page when it was built.
 
-import { zipSync } from "fflate";
+import { Zip, ZipDeflate, ZipPassThrough } from "fflate";
 import lumProgram from "lum-program";
 import { composeLine, facts, rectAround } from "./model.js";
 
@@ -22,15 +22,16 @@ const kStopColour = "rgb(84,86,96)";
 const kInset = 3;                        // a press reaches the pad but its rounded rim
 
 // The most sounds one board takes: every pad, the stop pad and the two buttons are hotspots.
-export function mostSounds() {
+function mostSounds() {
   return facts().slots - kPadsBesideSounds;
 }
 
 // Said before any sound is read: "" when count sounds fit.
 export function boardRefusal(count) {
   if (count <= mostSounds()) return "";
-  return "A board holds at most " + mostSounds() + " sounds (lum has " + facts().slots + " hotspots, and the stop " +
-         "pad, MIN and EXIT take " + kPadsBesideSounds + "); " + count + " were given.";
+  const { slots, minimiseKeyword, exitKeyword } = facts();
+  return "A board holds at most " + mostSounds() + " sounds (lum has " + slots + " hotspots, and the stop pad, " +
+         minimiseKeyword + " and " + exitKeyword + " take " + kPadsBesideSounds + "); " + count + " were given.";
 }
 
 // Boxes as x0, y0, x1, y1: a pad per sound and the stop pad last, the two buttons.
@@ -151,8 +152,9 @@ function lineAround(name, box) {
 
 const inset = (box, by) => [box[0] + by, box[1] + by, box[2] - by, box[3] - by];
 
-// { picture, text } of the board: a pad per title playing the name beside
-// it, the stop pad playing stopName; or { problem }.
+// { picture, text } of the board: a pad per sound ({ name, title }) that
+// plays it, labelled with its title, and the stop pad playing stopName; or
+// { problem } when the model cannot write a line.
 export function drawBoard(name, pads, stopName) {
   const place = layout(pads.length + 1);
   const lines = [...pads.map((pad, i) => lineAround(pad.name, inset(place.pads[i], kInset))),
@@ -172,7 +174,8 @@ const kReadme = [
   "A lum sound board",
   "",
   "1. Unzip this folder anywhere.",
-  "2. Double-click lum.exe. A press on a pad plays its sound; drag the board by its top strip.",
+  "2. Double-click lum.exe. A press on a pad plays its sound, and the Stop pad ends it;",
+  "   drag the board by any place that is not a pad.",
   "3. Escape or the exit button quits.",
   "",
   "lum.exe is a downloaded program without a signature, so Windows SmartScreen may say",
@@ -188,14 +191,22 @@ export function zipName(name) {
   return (ascii || "board") + ".zip";
 }
 
-// { bytes } of the zip holding the folder's files ([name, bytes]) beside
-// lum.exe and README.txt, or { problem }. Sounds are stored as they are:
-// deflating audio takes time and saves little.
+// { parts } of the zip holding the folder's files ([name, bytes]) beside
+// lum.exe and README.txt, or { problem }. Sounds are stored as they are
+// (deflating audio takes time and saves little), and the zip stays in
+// parts that hold their bytes, so that no copy of every sound is made.
 export function boardZip(files) {
   const odd = files.find(([name]) => !isAsciiName(name));
   if (odd) return { problem: "\"" + odd[0] + "\" cannot go into the zip: names in it must be plain ASCII, which " +
-                             "every Windows unzips alike. Rename the sound and its lines first." };
-  const entries = { "lum.exe": [lumProgram, { level: 6 }], "README.txt": [new TextEncoder().encode(kReadme), { level: 6 }] };
-  for (const [name, bytes] of files) entries[name] = [bytes, { level: /\.wav$/i.test(name) ? 0 : 6 }];
-  return { bytes: zipSync(entries) };
+                             "every Windows unzips alike. Give the file a plain name first." };
+  const parts = [];
+  const zip = new Zip((error, part) => { if (error) throw error; parts.push(part); });
+  const entries = [["lum.exe", lumProgram], ["README.txt", new TextEncoder().encode(kReadme)], ...files];
+  for (const [name, bytes] of entries) {
+    const entry = /\.wav$/i.test(name) ? new ZipPassThrough(name) : new ZipDeflate(name, { level: 6 });
+    zip.add(entry);
+    entry.push(bytes, true);
+  }
+  zip.end();
+  return { parts };
 }

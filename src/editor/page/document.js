@@ -167,10 +167,15 @@ function soundBytes() {
   return sum;
 }
 
+// Latin letters that lose no accent, as they are spelled in ASCII.
+const kLatinLetters = { Æ: "AE", æ: "ae", Ø: "O", ø: "o", Œ: "OE", œ: "oe", ß: "ss", Ł: "L", ł: "l", Đ: "D", đ: "d",
+                        Þ: "Th", þ: "th", ı: "i" };
+
 // Printable ASCII, as every Windows code page writes it: accents are
 // dropped from their letters, and a title with no ASCII letter left is numbered.
 function asciiTitle(title, number) {
-  const plain = title.normalize("NFD").replace(/\p{M}/gu, "").replace(/[^\x20-\x7e]/g, "").trim();
+  const plain = title.normalize("NFD").replace(/\p{M}/gu, "").replace(/[^\x20-\x7e]/g, (c) => kLatinLetters[c] || "")
+    .trim();
   return /[a-z]/i.test(plain) ? plain : "sound-" + number;
 }
 
@@ -227,6 +232,7 @@ export function setProgress(done, total) {
 export function keepAdded() {
   for (const [name, bytes] of doc.added) doc.files.set(name, bytes);
   doc.added = new Map();
+  doc.removable = Object.freeze([]);
 }
 
 // The folder's sounds, as a line of the hotspot file names them.

@@ -106,17 +106,19 @@ async function newBoard(files) {
   if (!read.sounds.length) { say("No board was made." + failed, true); return; }
   openFiles(new Map([[facts().hotspotFile, new Uint8Array(0)]]), null, kBoardName);
   const sounds = addSounds(read.sounds, true);
-  const stop = addSounds([{ title: "stop", bytes: silentWave() }], true).added[0];
-  const board = drawBoard(kBoardName, sounds.added, stop.name);
+  const stop = addSounds([{ title: "stop", bytes: silentWave() }], true);
+  const refused = [...sounds.refused, ...stop.refused].map((sentence) => " " + sentence).join("");
+  if (!sounds.added.length || !stop.added.length) { say("No board was made." + failed + refused, true); return; }
+  const board = drawBoard(kBoardName, sounds.added, stop.added[0].name);
   if (board.problem) { say("No board was made: " + board.problem, true); return; }
   const skin = pictureSkin(board.picture);
   if (!skin) { say("No board was made: the face does not fit in this page's memory.", true); return; }
   addSkin(skin.bytes);
   startText(board.text);
   const renamed = sounds.renamed.map(([from, name]) => "\"" + from + "\" as " + name).join(", ");
-  const refused = sounds.refused.length ? " Not added: " + sounds.refused.join(" ") : "";
-  say("New board of " + sounds.added.length + " sounds and a stop pad." + (renamed ? " Named in ASCII: " + renamed + "." : "") + failed +
-      refused, Boolean(failed || refused));
+  const count = sounds.added.length;
+  say("New board of " + count + (count === 1 ? " sound" : " sounds") + " and a stop pad." +
+      (renamed ? " Named in ASCII: " + renamed + "." : "") + failed + refused, Boolean(failed || refused));
 }
 
 async function saveNow() {
@@ -132,7 +134,7 @@ function downloadBoard() {
   const zip = boardZip(boardFiles());
   if (zip.problem) { say(zip.problem, true); return; }
   const name = zipName(folderName());
-  download(name, zip.bytes);
+  download(name, zip.parts);
   say(name + " went to the browser's downloads: unzipped anywhere, a double-click on its lum.exe plays the board.");
 }
 
