@@ -11,7 +11,16 @@
   these times from outside it;
 - the WebAssembly checker under node against the native one on a 4096 x 4096
   skin: wall time of the whole command, medians of alternating runs;
-- the page's size.
+- the page's size;
+- ten one-minute MP3s (ffmpeg's) made into a board through board-input: from
+  the change event to data-checks changing once the board is checked (the
+  page is then no longer busy and the board is ready to download);
+- the page's memory meanwhile: the peak resident set (VmHWM, from /proc) of
+  its Chromium renderer process after the board is made, less the renderer's
+  resident set (VmRSS) on the idle page before, against the bytes of the
+  WAVs in the board's zip. The renderer is where the page's script, its
+  WebAssembly memory and the browser's audio decoder run;
+- an edit on that board redrawn, as for the 1920 x 1080 skin above.
 
 Usage: EditorFigures.py LUM-EDITOR-HTML NATIVE-LUMCHECK LUMCHECK-JS DEMO-SKIN-SCRIPT
 """
@@ -21,14 +30,19 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 
 from selenium.webdriver.common.keys import Keys
 
+from audiofiles import encoded_tone
 from editorpage import EditorPage
 from skinfiles import KEY, bitmap_bytes, wave
 
 EDITS = 41
 NODE_RUNS = 7
+BOARD_RUNS = 3
+BOARD_SOUNDS = 10
+BOARD_SECONDS = 60
 # Times, by the page's clock, of the events and of the changes of its
 # documented data- attributes; a change is seen right after the work that
 # made it, before the page paints.
@@ -63,21 +77,84 @@ def skin_folder(folder, width, height):
         out.write(wave())
 
 
+def edit_times(page):
+    """Median and longest time of an arrow key's move of line 2's hotspot."""
+    page.driver.find_element("css selector", "#lines li[data-line='2'] button").click()
+    times = []
+    for i in range(EDITS):
+        page.after_check(lambda: page.element("viewport").send_keys(Keys.ARROW_RIGHT if i % 2 else Keys.ARROW_LEFT),
+                         "the edit")
+        times.append(page.driver.execute_script("return recorded.checks.at(-1) - recorded.keys.at(-1)"))
+    return statistics.median(times), max(times)
+
+
 def edit_figures(page_path, root):
     folder = os.path.join(root, "hd")
     skin_folder(folder, 1920, 1080)
     page = EditorPage(page_path, os.path.join(root, "downloads"), before_load=RECORDER)
     try:
         page.open_folder(folder)
-        page.driver.find_element("css selector", "#lines li[data-line='2'] button").click()
-        times = []
-        for i in range(EDITS):
-            page.after_check(lambda: page.element("viewport").send_keys(Keys.ARROW_RIGHT if i % 2 else Keys.ARROW_LEFT),
-                             "the edit")
-            times.append(page.driver.execute_script("return recorded.checks.at(-1) - recorded.keys.at(-1)"))
-        return statistics.median(times), max(times)
+        return edit_times(page)
     finally:
         page.close()
+
+
+def renderers(page):
+    """The renderer processes of the page's Chromium (descendants of its chromedriver)."""
+    parents, renderer = {}, set()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/stat" % pid) as stat:
+                parents[int(pid)] = int(stat.read().rsplit(")", 1)[1].split()[1])
+            with open("/proc/%s/cmdline" % pid, "rb") as cmdline:
+                if b"--type=renderer" in cmdline.read():
+                    renderer.add(int(pid))
+        except OSError:
+            continue
+    driver = page.driver.service.process.pid
+
+    def descends(pid):
+        while pid > 1:
+            if pid == driver:
+                return True
+            pid = parents.get(pid, 0)
+        return False
+    return [pid for pid in renderer if descends(pid)]
+
+
+def memory_kb(pid, field):
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith(field + ":"):
+                return int(line.split()[1])
+    raise KeyError(field)
+
+
+def board_figures(page_path, root):
+    """Seconds to a board from the MP3s, the renderer's growth and the WAV
+    bytes of each run, and the edit times on the last run's board."""
+    folder = os.path.join(root, "mp3")
+    os.makedirs(folder)
+    sources = [encoded_tone(os.path.join(folder, "tone %d.mp3" % i), 300 + 70 * i, BOARD_SECONDS)
+               for i in range(BOARD_SOUNDS)]
+    runs = []
+    for run in range(BOARD_RUNS):
+        downloads = os.path.join(root, "board-downloads-%d" % run)
+        os.makedirs(downloads)
+        page = EditorPage(page_path, downloads, before_load=RECORDER)
+        try:
+            idle = {pid: memory_kb(pid, "VmRSS") for pid in renderers(page)}
+            page.new_board(sources, timeout=300)
+            seconds = page.driver.execute_script("return recorded.checks.at(-1) - recorded.changes.at(-1)") / 1000
+            grown = max(memory_kb(pid, "VmHWM") - rss for pid, rss in idle.items()) * 1024
+            with zipfile.ZipFile(page.download("download-board", ".zip")) as archive:
+                wav_bytes = sum(entry.file_size for entry in archive.infolist() if entry.filename.endswith(".wav"))
+            runs.append((seconds, grown, wav_bytes))
+            if run == BOARD_RUNS - 1:
+                edits = edit_times(page)
+        finally:
+            page.close()
+    return runs, edits
 
 
 def ready_figure(page_path, demo_script, root):
@@ -127,6 +204,7 @@ def main():
         edit_median, edit_max = edit_figures(page, root)
         ready, opened = ready_figure(page, demo_script, root)
         node = node_figures(native, script, root)
+        board_runs, board_edits = board_figures(page, root)
     ratio = node["node"] / node["native"]
     native_check = node["native"] - node["native start"]
     node_check = node["node"] - node["node start"]
@@ -144,6 +222,15 @@ def main():
               "%.0f ms native" % (native_check * 1000), "%.2fx" % (node_check / native_check), "report", "-"))
     size = os.path.getsize(page)
     print(row("lum-editor.html size", "%d bytes" % size, "-", "-", "report", "-"))
+    board_seconds = statistics.median(r[0] for r in board_runs)
+    print(row("ten one-minute MP3s to a board ready to download", "%.2f s median" % board_seconds,
+              "max %.2f s" % max(r[0] for r in board_runs), "-", "<= 3 s", "yes" if board_seconds <= 3 else "no"))
+    grown, wav_bytes = max(r[1] for r in board_runs), board_runs[-1][2]
+    print(row("  renderer's peak memory meanwhile (VmHWM - idle VmRSS)", "%.0f MB most" % (grown / 1e6),
+              "%.0f MB of WAVs" % (wav_bytes / 1e6), "%.2fx" % (grown / wav_bytes), "<= 3x the WAVs",
+              "yes" if grown <= 3 * wav_bytes else "no"))
+    print(row("  an edit on that board to redrawn canvas and findings", "%.1f ms median" % board_edits[0],
+              "max %.1f ms" % board_edits[1], "-", "<= 16 ms, one frame", "yes" if board_edits[0] <= 16 else "no"))
 
 
 if __name__ == "__main__":

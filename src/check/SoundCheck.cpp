@@ -123,22 +123,13 @@ static int32_t PageThatFindsName(const char* bytes, const std::string& missing, 
 static void ReportWave(int slot, const std::string& file)
 {
     const SlotRow& row = CheckReport.slots[slot];
-    WaveFormat format;
     std::string problem;
-    if (!InspectWaveFile(file.c_str(), &format, &problem)) {
-        AddFinding(row.line, FindingLevel::Error, "sound-unplayable",
-                   "The sound file " + Quoted(row.name) + " cannot be played: " + problem + ".", slot);
+    WaveVerdict verdict = JudgeWaveFile(file.c_str(), &problem);
+    if (verdict == WaveVerdict::Plays)
         return;
-    }
-    if (IsCommonWaveFormat(format.formatTag))
-        return;
-    char tag[8];
-    std::snprintf(tag, sizeof tag, "0x%04X", format.formatTag);
-    std::string name = WaveFormatName(format.formatTag);
-    AddFinding(row.line, FindingLevel::Warning, "sound-codec",
-               "The sound file " + Quoted(row.name) + " uses WAVE format " + tag +
-                   (name.empty() ? "" : " (" + name + ")") +
-                   ", which a plain Windows may have no codec for.",
+    int unplayable = verdict == WaveVerdict::Unplayable;
+    AddFinding(row.line, unplayable ? FindingLevel::Error : FindingLevel::Warning,
+               unplayable ? "sound-unplayable" : "sound-codec", "The sound file " + Quoted(row.name) + " " + problem + ".",
                slot);
 }
 

@@ -2,11 +2,13 @@
 
 #include "FileReader.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
-// Enough for the chunks in front of the samples of any sound a skin plays;
-// the data chunk's bounds are still checked against the real file length.
+// The chunks in front of the samples of any sound a skin plays start within
+// this many bytes; the data chunk's bounds are still checked against the
+// real file length.
 static const uint64_t kWaveScanLimit = 16 * 1024 * 1024;
 static const uint64_t kChunkHeaderSize = 8;
 static const uint64_t kRiffHeaderSize = 12;
@@ -14,9 +16,14 @@ static const uint32_t kMinFormatSize = 16;
 static const uint32_t kExtensibleFormatSize = 40;
 static const uint16_t kFormatExtensible = 0xFFFE;
 
+// The sound file being inspected. Only the headers in front of the samples
+// are read, a few bytes at a time, so that a long sound costs no more than a
+// short one (and, in the editor's page, its samples never reach the model's
+// memory).
 struct WaveScan {
-    std::vector<unsigned char> bytes;  // the file's first bytes, up to the limit
+    FileReader file;
     uint64_t fileLength;
+    uint64_t scanned;  // min(fileLength, kWaveScanLimit): no header is read past it
 };
 
 static uint16_t Little16(const unsigned char* p)
@@ -29,28 +36,16 @@ static uint32_t Little32(const unsigned char* p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-static int ReadWaveStart(const char* path, WaveScan* scan, std::string* problem)
+// Exactly count bytes from offset, which the caller keeps within scanned.
+static int ReadAt(WaveScan* scan, uint64_t offset, unsigned char* buffer, uint32_t count, std::string* problem)
 {
-    FileReader file;
-    if (!OpenFileReader(path, FileSharing::ReadWrite, &file)) {
-        *problem = "it cannot be opened as a file";
-        return 0;
+    uint32_t have = 0;
+    int read = SeekFileReader(&scan->file, offset);
+    while (read && have < count) {
+        int64_t got = ReadFileBytes(&scan->file, buffer + have, count - have);
+        read = got > 0;
+        have += read ? uint32_t(got) : 0;
     }
-    int read = GetFileLength(&file, &scan->fileLength);
-    if (read) {
-        uint64_t wanted = scan->fileLength < kWaveScanLimit ? scan->fileLength : kWaveScanLimit;
-        scan->bytes.resize(wanted);
-        uint64_t have = 0;
-        while (have < wanted) {
-            int64_t got = ReadFileBytes(&file, scan->bytes.data() + have, uint32_t(wanted - have));
-            if (got <= 0)
-                break;
-            have += uint64_t(got);
-        }
-        scan->bytes.resize(have);
-        read = have == wanted;
-    }
-    CloseFileReader(&file);
     if (!read)
         *problem = "it cannot be read";
     return read;
@@ -63,10 +58,9 @@ static int LooksLikeMp3(const std::vector<unsigned char>& bytes)
     return bytes.size() >= 2 && bytes[0] == 0xFF && (bytes[1] & 0xE0) == 0xE0;
 }
 
-static int CheckRiffHeader(const WaveScan& scan, std::string* problem)
+static int CheckRiffHeader(const std::vector<unsigned char>& b, std::string* problem)
 {
-    const std::vector<unsigned char>& b = scan.bytes;
-    if (scan.fileLength == 0) {
+    if (b.empty()) {
         *problem = "the file is empty";
         return 0;
     }
@@ -82,28 +76,66 @@ static int CheckRiffHeader(const WaveScan& scan, std::string* problem)
     return 0;
 }
 
-static int ReadFormatChunk(const WaveScan& scan, uint64_t body, uint32_t size, WaveFormat* format,
+static int ReadFormatChunk(WaveScan* scan, uint64_t body, uint32_t size, WaveFormat* format,
                            std::string* problem)
 {
     if (size < kMinFormatSize) {
         *problem = "its fmt chunk holds " + std::to_string(size) + " bytes, fewer than the 16 it needs";
         return 0;
     }
-    if (body + kMinFormatSize > scan.bytes.size()) {
+    if (body + kMinFormatSize > scan->scanned) {
         *problem = "its fmt chunk is cut off by the end of the file";
         return 0;
     }
-    const unsigned char* p = scan.bytes.data() + body;
+    int extensible = size >= kExtensibleFormatSize && body + kExtensibleFormatSize <= scan->scanned;
+    unsigned char p[kExtensibleFormatSize];
+    if (!ReadAt(scan, body, p, extensible ? kExtensibleFormatSize : kMinFormatSize, problem))
+        return 0;
     format->formatTag = Little16(p);
     format->channels = Little16(p + 2);
     format->sampleRate = Little32(p + 4);
     format->bitsPerSample = Little16(p + 14);
     // The extensible header carries the real format in the first two bytes
     // of its sub-format identifier.
-    if (format->formatTag == kFormatExtensible && size >= kExtensibleFormatSize &&
-        body + kExtensibleFormatSize <= scan.bytes.size())
+    if (format->formatTag == kFormatExtensible && extensible)
         format->formatTag = Little16(p + 24);
     return 1;
+}
+
+// The formats every Windows can play without an extra codec.
+static int IsCommonWaveFormat(uint16_t formatTag)
+{
+    switch (formatTag) {
+    case 0x0001:  // PCM
+    case 0x0002:  // Microsoft ADPCM
+    case 0x0003:  // IEEE float
+    case 0x0006:  // A-law
+    case 0x0007:  // mu-law
+    case 0x0011:  // IMA ADPCM
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// A short name for a format tag, e.g. "MPEG Layer 3", or "".
+static const char* WaveFormatName(uint16_t formatTag)
+{
+    switch (formatTag) {
+    case 0x0001: return "PCM";
+    case 0x0002: return "Microsoft ADPCM";
+    case 0x0003: return "IEEE float";
+    case 0x0006: return "A-law";
+    case 0x0007: return "mu-law";
+    case 0x0011: return "IMA ADPCM";
+    case 0x0031: return "GSM 6.10";
+    case 0x0050: return "MPEG";
+    case 0x0055: return "MPEG Layer 3";
+    case 0x0161: return "Windows Media Audio";
+    case 0x00FF: return "AAC";
+    case 0xF1AC: return "FLAC";
+    default: return "";
+    }
 }
 
 static int CheckFormatValues(const WaveFormat& format, std::string* problem)
@@ -121,13 +153,15 @@ static int CheckFormatValues(const WaveFormat& format, std::string* problem)
 
 // Walks the chunks after the RIFF header until both fmt and data are found.
 // Every offset is 64-bit, so no size field from the file can wrap it.
-static int WalkChunks(const WaveScan& scan, WaveFormat* format, std::string* problem)
+static int WalkChunks(WaveScan* scan, WaveFormat* format, std::string* problem)
 {
     int haveFormat = 0;
     int haveData = 0;
     uint64_t position = kRiffHeaderSize;
-    while (!(haveFormat && haveData) && position + kChunkHeaderSize <= scan.bytes.size()) {
-        const unsigned char* header = scan.bytes.data() + position;
+    while (!(haveFormat && haveData) && position + kChunkHeaderSize <= scan->scanned) {
+        unsigned char header[kChunkHeaderSize];
+        if (!ReadAt(scan, position, header, kChunkHeaderSize, problem))
+            return 0;
         uint32_t size = Little32(header + 4);
         uint64_t body = position + kChunkHeaderSize;
         if (std::memcmp(header, "fmt ", 4) == 0) {
@@ -135,9 +169,9 @@ static int WalkChunks(const WaveScan& scan, WaveFormat* format, std::string* pro
                 return 0;
             haveFormat = 1;
         } else if (std::memcmp(header, "data", 4) == 0) {
-            if (body + size > scan.fileLength) {
+            if (body + size > scan->fileLength) {
                 *problem = "its data chunk claims " + std::to_string(size) + " bytes but only " +
-                           std::to_string(scan.fileLength - body) + " follow it in the file";
+                           std::to_string(scan->fileLength - body) + " follow it in the file";
                 return 0;
             }
             haveData = 1;
@@ -151,47 +185,46 @@ static int WalkChunks(const WaveScan& scan, WaveFormat* format, std::string* pro
     return haveFormat && haveData;
 }
 
-int InspectWaveFile(const char* path, WaveFormat* format, std::string* problem)
+static int InspectOpenWave(WaveScan* scan, WaveFormat* format, std::string* problem)
 {
-    WaveScan scan;
-    std::memset(format, 0, sizeof *format);
-    if (!ReadWaveStart(path, &scan, problem))
+    if (!GetFileLength(&scan->file, &scan->fileLength)) {
+        *problem = "it cannot be read";
         return 0;
-    if (!CheckRiffHeader(scan, problem))
+    }
+    scan->scanned = scan->fileLength < kWaveScanLimit ? scan->fileLength : kWaveScanLimit;
+    std::vector<unsigned char> head(scan->scanned < kRiffHeaderSize ? size_t(scan->scanned) : kRiffHeaderSize);
+    if (!ReadAt(scan, 0, head.data(), uint32_t(head.size()), problem) || !CheckRiffHeader(head, problem))
         return 0;
     return WalkChunks(scan, format, problem) && CheckFormatValues(*format, problem);
 }
 
-int IsCommonWaveFormat(uint16_t formatTag)
+static int InspectWaveFile(const char* path, WaveFormat* format, std::string* problem)
 {
-    switch (formatTag) {
-    case 0x0001:  // PCM
-    case 0x0002:  // Microsoft ADPCM
-    case 0x0003:  // IEEE float
-    case 0x0006:  // A-law
-    case 0x0007:  // mu-law
-    case 0x0011:  // IMA ADPCM
-        return 1;
-    default:
+    WaveScan scan;
+    std::memset(format, 0, sizeof *format);
+    if (!OpenFileReader(path, FileSharing::ReadWrite, &scan.file)) {
+        *problem = "it cannot be opened as a file";
         return 0;
     }
+    int inspected = InspectOpenWave(&scan, format, problem);
+    CloseFileReader(&scan.file);
+    return inspected;
 }
 
-const char* WaveFormatName(uint16_t formatTag)
+WaveVerdict JudgeWaveFile(const char* path, std::string* problem)
 {
-    switch (formatTag) {
-    case 0x0001: return "PCM";
-    case 0x0002: return "Microsoft ADPCM";
-    case 0x0003: return "IEEE float";
-    case 0x0006: return "A-law";
-    case 0x0007: return "mu-law";
-    case 0x0011: return "IMA ADPCM";
-    case 0x0031: return "GSM 6.10";
-    case 0x0050: return "MPEG";
-    case 0x0055: return "MPEG Layer 3";
-    case 0x0161: return "Windows Media Audio";
-    case 0x00FF: return "AAC";
-    case 0xF1AC: return "FLAC";
-    default: return "";
+    WaveFormat format;
+    std::string why;
+    if (!InspectWaveFile(path, &format, &why)) {
+        *problem = "cannot be played: " + why;
+        return WaveVerdict::Unplayable;
     }
+    if (IsCommonWaveFormat(format.formatTag))
+        return WaveVerdict::Plays;
+    char tag[8];
+    std::snprintf(tag, sizeof tag, "0x%04X", format.formatTag);
+    std::string name = WaveFormatName(format.formatTag);
+    *problem = std::string("uses WAVE format ") + tag + (name.empty() ? "" : " (" + name + ")") +
+               ", which a plain Windows may have no codec for";
+    return WaveVerdict::NeedsCodec;
 }

@@ -11,14 +11,14 @@ struct WaveFormat {
     uint16_t bitsPerSample;
 };
 
-// Reads a sound file's RIFF structure: 1 and its format, or 0 with a plain
-// sentence in *problem saying why the sound service cannot play it.
-int InspectWaveFile(const char* path, WaveFormat* format, std::string* problem);
+enum class WaveVerdict {
+    Plays,       // on every Windows
+    NeedsCodec,  // a WAVE format that a plain Windows may have no codec for
+    Unplayable   // the sound service cannot play it
+};
 
-// 1 for the formats every Windows can play without an extra codec.
-int IsCommonWaveFormat(uint16_t formatTag);
-
-// A short name for a format tag, e.g. "MPEG Layer 3", or "".
-const char* WaveFormatName(uint16_t formatTag);
+// The verdict on a sound file, and unless it plays, what to say of it after
+// "The sound file NAME ".
+WaveVerdict JudgeWaveFile(const char* path, std::string* problem);
 
 #endif

@@ -16,6 +16,7 @@
 #include "SkinCheck.h"
 #include "SkinImage.h"
 #include "Startup.h"
+#include "WaveFile.h"
 
 #include <emscripten/emscripten.h>
 #include <nlohmann/json.hpp>
@@ -156,6 +157,21 @@ EMSCRIPTEN_KEEPALIVE const char* EditorSoundFile(int32_t slot)
 
 // 1 when Windows takes the two file names (UTF-8) for one, as the checker
 // matches a sound's name with the folder's files.
+// The checker's verdict on a sound file of the module's file system:
+// whether every Windows plays it, and why not.
+EMSCRIPTEN_KEEPALIVE const char* EditorSoundVerdict(const char* path)
+{
+    std::string problem;
+    WaveVerdict verdict = JudgeWaveFile(path, &problem);
+    return Answer({{"plays", verdict == WaveVerdict::Plays}, {"problem", problem}});
+}
+
+EMSCRIPTEN_KEEPALIVE const char* EditorSafeSoundName(const char* typed, int32_t codePage)
+{
+    Editor.answer = SafeSoundName(typed, IsAnsiCodePage(codePage) ? codePage : kDefaultCodePage);
+    return Editor.answer.c_str();
+}
+
 EMSCRIPTEN_KEEPALIVE int32_t EditorSameName(const char* a, const char* b)
 {
     return SameNameToWindows(a, b);

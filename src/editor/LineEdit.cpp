@@ -193,3 +193,75 @@ int EditLine(int32_t index, const char* typed, const double numbers[4], int32_t 
     return JudgeComposed(name, fields[0].start, rect, line.pieces > 1 ? rest : std::string(), typed != nullptr,
                          problem);
 }
+
+// Besides the control characters.
+static const char kNotInFileNames[] = "<>:\"/\\|?*";
+static const char kStandIn = '-';
+static const char kFallbackStem[] = "sound";
+
+// Whether one character, written in the code page, stays inside a name when
+// the program reads it.
+static int StaysInName(const std::string& character, int32_t codePage)
+{
+    unsigned char first = static_cast<unsigned char>(character[0]);
+    if (first < ' ' || first == 0x7F || (character.size() == 1 && std::strchr(kNotInFileNames, first)))
+        return 0;
+    std::string bytes;
+    std::string unwritable;
+    if (!EncodeAnsiName(character, codePage, &bytes, &unwritable))
+        return 0;
+    std::string name = "a" + bytes + "a";
+    HotspotField fields[kHotspotFields];
+    return FindHotspotFields(name.c_str(), fields) == 1 && size_t(fields[0].length) == name.size();
+}
+
+// The name's characters with each one that does not stay made the stand-in,
+// never two stand-ins in a row.
+static std::string StandInsFor(const std::string& name, int32_t codePage)
+{
+    std::string kept;
+    for (size_t at = 0; at < name.size();) {
+        size_t length = 1;
+        while (at + length < name.size() && (static_cast<unsigned char>(name[at + length]) & 0xC0) == 0x80)
+            length++;
+        std::string character = name.substr(at, length);
+        at += length;
+        if (StaysInName(character, codePage))
+            kept += character;
+        else if (kept.empty() || kept.back() != kStandIn)
+            kept += kStandIn;
+    }
+    return kept;
+}
+
+// Windows drops dots and spaces at the end of a name; a stand-in there says nothing.
+static std::string TrimmedStem(std::string stem)
+{
+    size_t start = stem.find_first_not_of(kStandIn);
+    size_t end = stem.find_last_not_of(std::string(1, kStandIn) + ". ");
+    return start == std::string::npos || end == std::string::npos || end < start ? kFallbackStem
+                                                                                 : stem.substr(start, end - start + 1);
+}
+
+static void CutLastCharacter(std::string* text)
+{
+    while (!text->empty() && (static_cast<unsigned char>(text->back()) & 0xC0) == 0x80)
+        text->pop_back();
+    if (!text->empty())
+        text->pop_back();
+}
+
+std::string SafeSoundName(const char* typed, int32_t codePage)
+{
+    std::string name = StandInsFor(typed, codePage);
+    size_t dot = name.rfind('.');
+    std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    std::string stem = TrimmedStem(name.substr(0, dot == std::string::npos ? name.size() : dot));
+    const double widest[4] = {double(kSmallestCoordinate), double(kSmallestCoordinate), double(kSmallestCoordinate),
+                              double(kSmallestCoordinate)};
+    std::string problem;
+    while (!ComposeLine((stem + extension).c_str(), widest, codePage, &problem) && stem.size() > 1)
+        CutLastCharacter(&stem);
+    HotspotLines.composed.clear();
+    return stem + extension;
+}

@@ -57,4 +57,11 @@ int ComposeLine(const char* typed, const double numbers[4], int32_t codePage, st
 // and every other byte of the line stays. Judged as a composed line.
 int EditLine(int32_t index, const char* typed, const double numbers[4], int32_t codePage, std::string* problem);
 
+// The file name (extension included) as a sound of the board may be named:
+// every character that the program would split a line at, that the code page
+// cannot write or that Windows allows in no file name becomes "-", and the
+// name is cut until a line of it with the widest numbers reads back whole.
+// "bell ring.wav" becomes "bell-ring.wav".
+std::string SafeSoundName(const char* typed, int32_t codePage);
+
 #endif

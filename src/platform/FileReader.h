@@ -21,6 +21,10 @@ int64_t ReadFileBytes(FileReader* file, void* buffer, uint32_t byteCount);
 
 int GetFileLength(FileReader* file, uint64_t* length);
 
+// The next read starts at offset bytes from the file's start: 1, or 0 when
+// the system refuses the place.
+int SeekFileReader(FileReader* file, uint64_t offset);
+
 void CloseFileReader(FileReader* file);
 
 #endif

@@ -79,6 +79,13 @@ int GetFileLength(FileReader* file, uint64_t* length)
     return 1;
 }
 
+int SeekFileReader(FileReader* file, uint64_t offset)
+{
+    if (offset > uint64_t(INT64_MAX))
+        return 0;
+    return lseek(DescriptorOf(file), static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
 void CloseFileReader(FileReader* file)
 {
     close(DescriptorOf(file));

@@ -41,6 +41,15 @@ int GetFileLength(FileReader* file, uint64_t* length)
     return 1;
 }
 
+int SeekFileReader(FileReader* file, uint64_t offset)
+{
+    if (offset > uint64_t(INT64_MAX))
+        return 0;
+    LARGE_INTEGER place;
+    place.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(static_cast<HANDLE>(file->handle), place, nullptr, FILE_BEGIN) != 0;
+}
+
 void CloseFileReader(FileReader* file)
 {
     CloseHandle(static_cast<HANDLE>(file->handle));

@@ -7,10 +7,12 @@ Run as: editor_test.py LUM-EDITOR-HTML NATIVE-LUMCHECK DEMO-SKIN-SCRIPT
 import json
 import os
 import re
+import shutil
 import struct
 import subprocess
 import sys
 import unittest
+import zipfile
 
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
@@ -21,6 +23,9 @@ from skinfiles import bitmap_bytes, picture, png_bytes
 
 from skinfolders import (CODE_PAGE_FOLDERS, KEY, make_code_page_folder, make_every_kind_folder, make_folder, plain_skin,
                          wave, write)
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "package"))
+from MakePackage import FLAVOURS, stripped  # noqa: E402  (the package's own strip of lum.exe)
 
 CHECKER = None
 
@@ -121,28 +126,24 @@ class SavesInPlace(EditorCase):
             self.assertEqual(self.disk()["lum.ini"], b"EXIT %d 0 %d 20\n" % (left, left + 20))
             self.assertEqual(self.disk()["lum.ini.bak"], self.TEXT)
 
-    def test_add_sounds_takes_only_wave_files_that_replace_nothing(self):
+    def test_add_sounds_keeps_playable_waves_renames_on_a_clash_and_names_what_it_cannot_decode(self):
         drum = wave()
-        # The Kelvin sign lowers to k, but Windows upper-cases k to K, so it
-        # names another file.
         self.page.after_check(lambda: self.open_in_place(
-            {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum, "k.wav": drum}), "the folder")
-        refused = {"lum.ini": b"EXIT 0 0 9 9\n", "lum.bmp": plain_skin(), "lum.ini.bak": b"x",
-                   "Drum.WAV": wave(b"\1\0" * 64)}
-        for name, data in refused.items():
-            write(self.path("refused"), name, data)
-        write(self.path("same"), "drum.wav", drum)
-        write(self.path("same"), "new.wav", wave(b"\2\0" * 64))
-        write(self.path("same"), "\u212a.wav", wave(b"\3\0" * 64))
-        self.page.add_sounds([self.path("refused/" + name) for name in refused])
-        self.assertIn("Added 0 sound files", self.page.status())
-        for name in refused:
-            self.assertIn(name + " (", self.page.status())
-        self.page.add_sounds([self.path("same/" + name) for name in ("drum.wav", "new.wav", "\u212a.wav")])
-        self.assertIn("Added 3 sound files", self.page.status())
+            {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum}), "the folder")
+        undecodable = {"lum.ini": b"EXIT 0 0 9 9\n", "lum.bmp": plain_skin(), "lum.ini.bak": b"x"}
+        sounds = {"drum.wav": drum, "Drum.WAV": wave(b"\1\0" * 64), "new.wav": wave(b"\2\0" * 64)}
+        for name, data in {**undecodable, **sounds}.items():
+            write(self.path("in"), name, data)
+        self.page.add_sounds([self.path("in/" + name) for name in {**undecodable, **sounds}])
+        self.assertIn("Added 3 sound files; saving", self.page.status())
+        self.assertIn("\"Drum.WAV\" as Drum-2.wav", self.page.status())
+        for name in undecodable:
+            self.assertIn("\"%s\" is no audio this browser can decode (" % name, self.page.status())
         self.status_after(self.page.element("save").click, "Saved")
+        # Saved, they are the folder's own: none can be removed here.
+        self.assertEqual(self.page.driver.find_elements(By.CSS_SELECTOR, "#sounds .remove-sound"), [])
         self.assertEqual(self.disk(), {"lum.ini": b"drum.wav 1 1 9 9\n", "lum.bmp": plain_skin(), "drum.wav": drum,
-                                       "k.wav": drum, "new.wav": wave(b"\2\0" * 64), "\u212a.wav": wave(b"\3\0" * 64)})
+                                       "Drum-2.wav": sounds["Drum.WAV"], "new.wav": sounds["new.wav"]})
 
     def test_a_go_ahead_is_for_one_save_of_what_was_on_disk(self):
         self.page.after_check(lambda: self.open_in_place({"lum.ini": self.TEXT, "lum.bmp": plain_skin()}), "the folder")
@@ -371,6 +372,47 @@ class NamesInTheCodePage(EditorCase):
         self.assertEqual(self.names()[0], "caf\u00e9.wav")
 
 
+class SoundsFromAnyAudio(EditorCase):
+    def setUp(self):
+        if not shutil.which("ffmpeg"):
+            self.skipTest("ffmpeg is not installed (scripts/setup installs it)")
+        super().setUp()
+
+    def tone_file(self, name, frequency, *channel_layout):
+        subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=%d:duration=0.5" % frequency,
+                        *channel_layout, self.path(name)], check=True, timeout=60)
+        return self.path(name)
+
+    def pcm_tone(self, data):
+        """A 16-bit PCM WAV's channels, rate and the frequency of its first channel's tone."""
+        riff, wave_, tag, channels, rate, bits, data_mark, size = struct.unpack_from("<4s4x4s8xHHI6xH4sI", data)
+        self.assertEqual((riff, wave_, tag, bits, data_mark, len(data)), (b"RIFF", b"WAVE", 1, 16, b"data", 44 + size))
+        samples = struct.unpack_from("<%dh" % (size // 2), data, 44)[::channels]
+        rising = [i for i in range(1, len(samples)) if samples[i - 1] < 0 <= samples[i]] or [0]
+        return channels, rate, (len(rising) - 1) * rate / max(1, rising[-1] - rising[0])
+
+    def test_any_audio_becomes_a_pcm_wave_under_a_name_new_can_use_and_can_be_removed(self):
+        folder = self.path("folder")
+        make_folder(folder, ["EXIT 0 0 20 20"], plain_skin(), {"a b.wav": wave()})
+        self.page.open_folder(folder)
+        self.page.add_sounds([self.tone_file("bell ring.mp3", 440),
+                              self.tone_file("surround.flac", 660, "-af", "aformat=channel_layouts=5.1")])
+        self.assertIn("\"bell ring.mp3\" as bell-ring.wav.", self.page.status())
+        # "a b.wav" comes first, but a line cannot name it: New takes the next.
+        self.page.after_check(lambda: self.page.element("new-hotspot").click(), "the new hotspot")
+        self.assertEqual(self.page.lines()[1].split()[0], "bell-ring.wav")
+        made = self.page.save_downloads(["bell-ring.wav", "surround.wav"])
+        for path, (channels, frequency) in zip(made, ((1, 440), (2, 660))):
+            shape = self.pcm_tone(read(path))
+            self.assertEqual(shape[:2], (channels, 44100))
+            self.assertAlmostEqual(shape[2] / frequency, 1, delta=0.05)
+        sounds = "return [...document.querySelectorAll('#sounds li')].map(e => e.textContent)"
+        self.assertEqual(self.page.driver.execute_script(sounds), ["a b.wav", "bell-ring.wav Remove", "surround.wav Remove"])
+        self.page.after_check(self.page.driver.find_element(By.CSS_SELECTOR, "#sounds .remove-sound").click, "the removal")
+        self.assertEqual(self.page.driver.execute_script(sounds), ["a b.wav", "surround.wav Remove"])
+        self.assertEqual([f[2] for f in self.page.findings()], ["sound-missing"])
+
+
 class PictureImport(EditorCase):
     def test_a_png_with_transparency_becomes_a_24_bit_skin(self):
         def colour(x, y):
@@ -415,6 +457,68 @@ class PictureImport(EditorCase):
                 self.page.choose("picture-input", [self.path(name)])
                 self.page.wait(lambda d: words in self.page.status(), "the refusal of " + name)
                 self.assertEqual(self.page.skin(), "")
+        self.assertEqual(os.listdir(self.downloads), [])
+
+
+class Board(EditorCase):
+    TITLES = ["drum", "caf\u00e9 bell", "\u0437\u0432\u043e\u043d\u043e\u043a"]
+
+    def sounds(self, titles):
+        for title in titles:
+            write(self.path("sounds"), title + ".wav", wave())
+        return [self.path("sounds/%s.wav" % title) for title in titles]
+
+    def board_program(self):
+        """lum.exe of the page's 32-bit build, stripped as the package strips it."""
+        cache = read(os.path.join(os.path.dirname(EditorCase.page_file), "CMakeCache.txt")).decode()
+        build = re.search(r"^LUM_WIN32_BUILD:\w+=(.*)$", cache, re.M).group(1)
+        strip = {folder: program for folder, _, program in FLAVOURS}["x86"]
+        return stripped(os.path.join(build, "src/window/lum.exe"), strip, self.root)
+
+    def test_a_board_from_sounds_downloads_as_a_zip_that_checks_clean(self):
+        self.page.choose("board-input", self.sounds(["s%d" % n for n in range(30)]))
+        self.page.wait(lambda d: "at most 29 sounds" in self.page.status(), "the refusal")
+        self.assertEqual(self.page.skin(), "")
+        self.page.after_check(lambda: self.page.choose("board-input", self.sounds(self.TITLES)), "the board")
+        lines = [line.split(" ") for line in self.page.lines()]
+        names = [line[0] for line in lines]
+        self.assertEqual(names[:2] + names[3:], ["drum.wav", "cafe-bell.wav", "stop.wav", "MIN", "EXIT"])
+        self.page.element("download-board").click()
+        self.page.wait(lambda d: any(n.endswith(".zip") for n in os.listdir(self.downloads)), "the zip")
+        [zip_name] = os.listdir(self.downloads)
+        with zipfile.ZipFile(os.path.join(self.downloads, zip_name)) as board:
+            self.assertEqual(sorted(board.namelist()), sorted(["lum.exe", "README.txt", "lum.ini", "lum.bmp"] + names[:4]))
+            self.assertTrue(all(name.isascii() for name in board.namelist() + [zip_name]))
+            self.assertEqual(board.read("lum.exe"), self.board_program())
+            self.assertNotIn(b"\n", board.read("README.txt").replace(b"\r\n", b""))
+            board.extractall(self.path("board"))
+        # Each pad's press area lies within one colour of its own; the corners are see-through.
+        pixels = bmp_pixels(read(self.path("board/lum.bmp")))
+        pad_colours = set()
+        for left, top, right, bottom in ([int(n) for n in line[1:]] for line in lines[:4]):
+            corners = {pixels[y][x] for x in (left, right - 1) for y in (top, bottom - 1)}
+            self.assertEqual(len(corners), 1)
+            pad_colours |= corners
+        self.assertEqual(len(pad_colours), 4)
+        self.assertEqual({pixels[y][x] for x in (0, -1) for y in (0, -1)}, {KEY})
+        done = subprocess.run([CHECKER, "--json", self.path("board")], capture_output=True, timeout=60)
+        self.assertEqual([f for f in json.loads(done.stdout)["findings"] if f["level"] == "error"], [])
+        stop = read(self.path("board/stop.wav"))
+        data = stop.index(b"data")
+        self.assertGreater(struct.unpack_from("<I", stop, data + 4)[0], 0)
+        self.assertEqual(set(stop[data + 8:]), {0})
+        # The board is not saved: another one asks first, and a no keeps it.
+        self.page.driver.execute_script("window.asked = 0; window.confirm = () => { window.asked++; return false; }")
+        self.page.choose("board-input", self.sounds(["other"]))
+        self.page.wait(lambda d: d.execute_script("return window.asked") == 1, "the question")
+        self.assertEqual([line.split(" ") for line in self.page.lines()], lines)
+        self.assertEqual(self.page.policy_refusals(), [])
+
+    def test_a_name_outside_ascii_is_not_zipped(self):
+        make_folder(self.path("folder"), ["caf\u00e9.wav 1 1 9 9"], files={"caf\u00e9.wav": wave()})
+        self.page.open_folder(self.path("folder"))
+        self.page.element("download-board").click()
+        self.page.wait(lambda d: "\"caf\u00e9.wav\" cannot go into the zip" in self.page.status(), "the refusal")
         self.assertEqual(os.listdir(self.downloads), [])
 
 

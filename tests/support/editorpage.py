@@ -101,6 +101,14 @@ class EditorPage:
     def add_sounds(self, paths):
         self.after_check(lambda: self.choose("sound-input", paths), "the sounds to be added")
 
+    def new_board(self, paths, timeout=WAIT):
+        """A board from these sounds through board-input: waits until the page
+        is no longer busy and has checked the board."""
+        before = self.checks()
+        self.choose("board-input", paths)
+        self.wait(lambda d: self.checks() > before and not d.execute_script("return 'busy' in document.body.dataset"),
+                  "the board from %d sounds" % len(paths), timeout)
+
     def lines(self):
         """The line list as shown: each line's name and rectangle."""
         return self.driver.execute_script(
@@ -131,3 +139,15 @@ class EditorPage:
             n.endswith(".crdownload") for n in os.listdir(self.downloads)), "the downloads of %s" % names)
         time.sleep(0.2)
         return paths
+
+    def download(self, button, suffix):
+        """Presses the button and waits for the one complete download whose name ends with suffix."""
+        self.element(button).click()
+
+        def done(_):
+            names = os.listdir(self.downloads)
+            found = [n for n in names if n.endswith(suffix)]
+            return len(found) == 1 and not any(n.endswith(".crdownload") for n in names) and found[0]
+        name = self.wait(done, "a download ending %s" % suffix)
+        time.sleep(0.2)
+        return os.path.join(self.downloads, name)

@@ -117,11 +117,11 @@ def run_probe(arguments, timeout):
 
 
 class Lum:
-    """One running lum.exe, started in `folder`."""
+    """One running lum.exe (LUM_EXE unless `program` names another), started in `folder`."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, program=None):
         self.folder = str(folder)
-        self.process = subprocess.Popen(["wine", os.environ["LUM_EXE"]], cwd=self.folder,
+        self.process = subprocess.Popen(["wine", program or os.environ["LUM_EXE"]], cwd=self.folder,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.window = None
 
@@ -187,9 +187,9 @@ class Lum:
             raise DriverError("the lum window outlived its program: %s" % state)
 
 
-def start_lum(folder):
+def start_lum(folder, program=None):
     require_session()
-    return Lum(folder)
+    return Lum(folder, program)
 
 
 def stop_process(process, what):

@@ -79,4 +79,31 @@ TEST(LineEditTest, ComposedLineAndRectangleAroundABox)
     EXPECT_EQ(RectAround(notANumber, &rect, &problem), 0);
 }
 
+// Every name made safe is written whole in a line with the widest numbers.
+TEST(LineEditTest, SafeSoundNamesReadBackWhole)
+{
+    const struct {
+        const char* typed;
+        int32_t codePage;
+        const char* safe;
+    } cases[] = {
+        {"bell ring.wav", 1252, "bell-ring.wav"},
+        {"a: b,\tc?.wav", 1252, "a-b-c.wav"},
+        {"caf\xC3\xA9.wav", 1252, "caf\xC3\xA9.wav"},
+        {"\xD0\xB3\xD1\x83\xD0\xB4\xD0\xBE\xD0\xBA.wav", 1252, "sound.wav"},
+        {"\xD0\xB3\xD1\x83\xD0\xB4\xD0\xBE\xD0\xBA.wav", 1251, "\xD0\xB3\xD1\x83\xD0\xB4\xD0\xBE\xD0\xBA.wav"},
+        {"end. .wav", 1252, "end.wav"},
+    };
+    const double widest[4] = {-2147483648.0, -2147483648.0, -2147483648.0, -2147483648.0};
+    std::string problem;
+    for (const auto& c : cases) {
+        EXPECT_EQ(SafeSoundName(c.typed, c.codePage), c.safe) << c.typed;
+        EXPECT_EQ(ComposeLine(c.safe, widest, c.codePage, &problem), 1) << problem;
+    }
+    std::string longName = SafeSoundName((std::string(300, 'x') + ".wav").c_str(), 1252);
+    EXPECT_LT(longName.size(), 300u);
+    EXPECT_EQ(longName.substr(longName.size() - 4), ".wav");
+    EXPECT_EQ(ComposeLine(longName.c_str(), widest, 1252, &problem), 1) << problem;
+}
+
 }  // namespace

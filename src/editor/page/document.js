@@ -5,11 +5,14 @@
 // as it now stands, and the caller renders once after it.
 
 import {
-  checkFolder, composeLine, editLine, facts, putFile, putFolder, readLines, rectAround, sameName, slotInteriors,
+  checkFolder, composeLine, editLine, facts, putFile, putFolder, readLines, rectAround, removeFile, safeSoundName,
+  sameName, slotInteriors,
 } from "./model.js";
-import { isWaveName, sameBytes } from "./folder.js";
+import { sameBytes } from "./folder.js";
+import { kLargestSoundBytes, tooManySoundBytes } from "./sounds.js";
 
 const doc = {
+  name: "",              // the folder's, or the board's
   files: new Map(),      // path in the folder -> bytes, as opened or saved
   added: new Map(),      // files made or added here, written on save
   text: new Uint8Array(0),
@@ -19,11 +22,15 @@ const doc = {
   report: null,
   hotspots: [],
   sounds: [],            // the folder's sounds, as a line names them
+  removable: [],         // those of them added here, which can be taken out again
+  progress: null,        // { done, total } while files are read
   undo: [],
   redo: [],
   selected: -1,          // index into lines
   codePage: 0,           // the ANSI code page that names are read and written in
   edition: 0,            // counts changes of the text, so that a save can tell whether it changed since
+  changes: 0,            // counts changes of the text or the files
+  savedChanges: 0,       // changes when the folder was opened or last saved
   checks: 0,             // checks made, for data-checks
   skinEdition: 0,        // counts new skin files, so that the view takes the pixels again
   notice: { text: "", problem: false },  // the status line
@@ -31,6 +38,7 @@ const doc = {
 };
 
 const encoder = new TextEncoder();
+const kNoSound = "sound.wav";            // a new hotspot's name when no sound of the folder will do
 
 export function startDocument() {
   doc.codePage = facts().defaultCodePage;
@@ -38,8 +46,10 @@ export function startDocument() {
 
 // What the view shows and the input asks about; changed only here.
 export function now() {
-  const { lines, selected, report, hotspots, sounds, codePage, checks, skinEdition, notice, lineProblem } = doc;
-  return Object.freeze({ lines, selected, report, hotspots, sounds, codePage, checks, skinEdition, notice, lineProblem });
+  const { lines, selected, report, hotspots, sounds, removable, progress, codePage, checks, skinEdition, notice,
+          lineProblem } = doc;
+  return Object.freeze({ lines, selected, report, hotspots, sounds, removable, progress, codePage, checks, skinEdition,
+                         notice, lineProblem });
 }
 
 export function selectedLine() {
@@ -71,16 +81,17 @@ function check() {
   doc.textEnd = read.textEnd;
   if (doc.selected >= doc.lines.length) doc.selected = doc.lines.length - 1;
   doc.sounds = Object.freeze(soundChoices());
+  doc.removable = Object.freeze([...doc.added.keys()].filter(isSoundName));
   doc.checks++;
 }
 
 // ---- The folder's files --------------------------------------------------
 
-export function openFolder(files) {
+export function openFolder(files, name) {
   const ini = files.get(facts().hotspotFile);
   putFolder(files);
-  Object.assign(doc, { files, added: new Map(), text: ini || new Uint8Array(0), iniPresent: Boolean(ini),
-                       undo: [], redo: [], selected: -1, lineProblem: "" });
+  Object.assign(doc, { name, files, added: new Map(), text: ini || new Uint8Array(0), iniPresent: Boolean(ini),
+                       undo: [], redo: [], selected: -1, lineProblem: "", savedChanges: doc.changes });
   doc.edition++;
   doc.skinEdition++;
   check();
@@ -88,6 +99,31 @@ export function openFolder(files) {
 
 export function hasFolder() {
   return doc.report !== null;
+}
+
+export function folderName() {
+  return doc.name;
+}
+
+// Edits or added files that no save has written yet.
+export function unsaved() {
+  return doc.report !== null && doc.changes !== doc.savedChanges;
+}
+
+export function markSaved() {
+  doc.savedChanges = doc.changes;
+}
+
+// What a board needs of the folder as it stands, as [path, bytes]: the
+// hotspot file, the skin and the sounds.
+export function boardFiles() {
+  const { hotspotFile, skinFile } = facts();
+  const files = [[hotspotFile, doc.text]];
+  for (const path of [skinFile, ...doc.sounds.map((name) => name.replaceAll("\\", "/"))]) {
+    const bytes = fileNamed(path);
+    if (bytes) files.push([path, bytes]);
+  }
+  return files;
 }
 
 export function hotspotText() {
@@ -106,6 +142,7 @@ export function addedFiles() {
 function add(name, bytes) {
   putFile(name, bytes);
   doc.added.set(name, bytes);
+  doc.changes++;
 }
 
 export function addSkin(bytes) {
@@ -122,36 +159,86 @@ function fileNamed(name) {
   return null;
 }
 
-// Why a file may not be added as a sound, or "" when it may: only a .wav
-// file, and none that would replace another file of the folder.
-function soundRefusal(name, bytes) {
-  if (!isWaveName(name)) return "not a .wav file";
-  const there = fileNamed(name);
-  return there && !sameBytes(there, bytes) ? "the folder has another file of that name" : "";
+const isSoundName = (path) => /\.wav$/i.test(path);
+
+function soundBytes() {
+  let sum = 0;
+  for (const files of [doc.files, doc.added]) for (const [path, bytes] of files) if (isSoundName(path)) sum += bytes.length;
+  return sum;
 }
 
-// Adds the sounds ([name, bytes]) it may; answers what it refused, with why.
-export function addSounds(sounds) {
-  const refused = [];
-  for (const [name, bytes] of sounds) {
-    const refusal = soundRefusal(name, bytes);
-    if (refusal) refused.push(name + " (" + refusal + ")");
-    else add(name, bytes);
+// Latin letters that lose no accent, as they are spelled in ASCII.
+const kLatinLetters = { Æ: "AE", æ: "ae", Ø: "O", ø: "o", Œ: "OE", œ: "oe", ß: "ss", Ł: "L", ł: "l", Đ: "D", đ: "d",
+                        Þ: "Th", þ: "th", ı: "i" };
+
+// Printable ASCII, as every Windows code page writes it: accents are
+// dropped from their letters, and a title with no ASCII letter left is numbered.
+function asciiTitle(title, number) {
+  const plain = title.normalize("NFD").replace(/\p{M}/gu, "").replace(/[^\x20-\x7e]/g, (c) => kLatinLetters[c] || "")
+    .trim();
+  return /[a-z]/i.test(plain) ? plain : "sound-" + number;
+}
+
+// A name for the sound that the program reads whole and no other file of
+// the folder has, or that of a file with the same bytes already there; ""
+// when every name tried is taken.
+function soundName(title, bytes) {
+  const first = safeSoundName(title + ".wav", doc.codePage);
+  const stem = first.replace(/\.wav$/i, "");
+  for (let copy = 1; copy <= doc.files.size + doc.added.size + 1; copy++) {
+    const name = copy === 1 ? first : safeSoundName(stem + "-" + copy + ".wav", doc.codePage);
+    const there = fileNamed(name);
+    if (!there || sameBytes(there, bytes)) return name;
   }
+  return "";
+}
+
+// Adds the sounds ({ title, bytes, and the file they came from }) under
+// names the program reads whole, printable ASCII ones with ascii; answers
+// { added: [{ name, title }], renamed: [[file, name]], refused: [sentence] }.
+export function addSounds(sounds, ascii) {
+  const added = [], renamed = [], refused = [];
+  let room = kLargestSoundBytes - soundBytes();
+  sounds.forEach(({ title, bytes, file }, index) => {
+    const from = file || title + ".wav";
+    const name = soundName(ascii ? asciiTitle(title, index + 1) : title, bytes);
+    if (!name) { refused.push("\"" + from + "\" is not added: every name like it is taken."); return; }
+    if (!fileNamed(name)) {
+      if (bytes.length > room) { refused.push(tooManySoundBytes(from)); return; }
+      room -= bytes.length;
+      add(name, bytes);
+    }
+    added.push({ name, title });
+    if (name !== title + ".wav") renamed.push([from, name]);
+  });
   check();
-  return refused;
+  return { added, renamed, refused };
+}
+
+// A sound added here is no longer in the folder.
+export function removeSound(name) {
+  if (!doc.added.has(name)) return;
+  doc.added.delete(name);
+  removeFile(name);
+  doc.changes++;
+  check();
+}
+
+export function setProgress(done, total) {
+  doc.progress = done === null ? null : { done, total };
 }
 
 // Saved: the added files are the folder's own now.
 export function keepAdded() {
   for (const [name, bytes] of doc.added) doc.files.set(name, bytes);
   doc.added = new Map();
+  doc.removable = Object.freeze([]);
 }
 
 // The folder's sounds, as a line of the hotspot file names them.
 function soundChoices() {
   return [...doc.files.keys(), ...doc.added.keys()]
-    .filter((path) => /\.wav$/i.test(path)).map((path) => path.replaceAll("/", "\\")).sort();
+    .filter(isSoundName).map((path) => path.replaceAll("/", "\\")).sort();
 }
 
 // ---- The lines -----------------------------------------------------------
@@ -197,6 +284,15 @@ function commit(text, selected) {
   doc.selected = selected;
   doc.iniPresent = true;
   doc.edition++;
+  doc.changes++;
+  check();
+}
+
+// A new board's lines: the file's first text, with nothing to undo.
+export function startText(text) {
+  Object.assign(doc, { text, iniPresent: true, undo: [], redo: [], selected: -1 });
+  doc.edition++;
+  doc.changes++;
   check();
 }
 
@@ -251,21 +347,23 @@ export function shiftSelected(dx, dy, grow) {
   setLine(doc.selected, null, rect);
 }
 
-function firstSoundName() {
-  return doc.sounds[0] || "sound.wav";
+// A new hotspot's name: the first sound of the list that the model can
+// write with the rectangle.
+function firstSoundName(rect) {
+  return doc.sounds.find((name) => !composeLine(name, rect).problem) || kNoSound;
 }
 
 // The selected line's numbers as typed; a line without a name gets the first sound.
 export function typeRect(rect) {
   const line = selectedLine();
-  if (line) setLine(doc.selected, line.name ? null : firstSoundName(), rect);
+  if (line) setLine(doc.selected, line.name ? null : firstSoundName(rect), rect);
 }
 
 // A new line whose hotspot has the box as its interior.
 export function addHotspot(box) {
   const around = rectAround(box);
-  if (around.problem) cannotSave(firstSoundName(), around.problem);
-  else setLine(doc.lines.length, firstSoundName(), around.rect);
+  if (around.problem) cannotSave(doc.sounds[0] || kNoSound, around.problem);
+  else setLine(doc.lines.length, firstSoundName(around.rect), around.rect);
 }
 
 function undoOrRedo(from, to) {
@@ -275,6 +373,7 @@ function undoOrRedo(from, to) {
   doc.text = step.text;
   doc.selected = step.selected;
   doc.edition++;
+  doc.changes++;
   check();
 }
 

@@ -51,11 +51,6 @@ export function sameBytes(a, b) {
   return a.length === b.length && a.every((value, i) => value === b[i]);
 }
 
-// Only such a file is taken as a sound: never the hotspot file, the skin or a backup.
-export function isWaveName(name) {
-  return /^[^/\\]+\.wav$/i.test(name);
-}
-
 const kLargestSide = 16384;              // pixels a side
 // Pixels in all: each takes about 15 bytes of module memory on the way to a
 // skin (the picture's RGBA, the 24-bit file, the file as read back and its

@@ -3,15 +3,16 @@
 // its input into changes of the document and renders once after them; a
 // gesture in progress only redraws the canvas.
 
+import { boardRefusal, boardZip, drawBoard, kBoardName, zipName } from "./board.js";
 import {
-  addHotspot, addSkin, addSounds, deleteSelected, hasFolder, lineOfSlot, moveSelected, now, openFolder, redo,
-  refuseEdit, say, select, selectedLine, setCodePage, setLine, setLineAround, shiftSelected, typeRect, undo,
+  addHotspot, addSkin, addSounds, boardFiles, deleteSelected, folderName, hasFolder, lineOfSlot, markSaved,
+  moveSelected, now, openFolder, redo, refuseEdit, removeSound, say, select, selectedLine, setCodePage, setLine,
+  setLineAround, setProgress, shiftSelected, startText, typeRect, undo, unsaved,
 } from "./document.js";
-import {
-  decodePicture, isWaveName, pickFolder, readDroppedFolder, readPickedFolder, tooLargeForPage,
-} from "./folder.js";
+import { decodePicture, pickFolder, readDroppedFolder, readPickedFolder, tooLargeForPage } from "./folder.js";
 import { facts, pictureSkin, readFolderFile, skinSize, slotAt, soundFileOf } from "./model.js";
-import { save, savesInPlace, startSaving } from "./saving.js";
+import { download, save, savesInPlace, startSaving } from "./saving.js";
+import { isAudioFile, readSounds, silentWave } from "./sounds.js";
 import { $, drawCanvas, kCoordinates, render, setZoom, showGesture, showPointer, skinShown, zoom } from "./view.js";
 
 const kHandleReach = 5;                  // screen pixels around an edge that grab it
@@ -36,7 +37,7 @@ function openFiles(files, directory, name) {
     say(name + ": its " + ini + " is a folder, not a file; rename that folder and open the skin folder again.", true);
     return;
   }
-  openFolder(files);
+  openFolder(files, name);
   startSaving(files.get(ini) || null, directory);
   const failed = now().report.findings.filter((f) => f.kind === "load-fails");
   if (failed.length) { say(name + ": " + failed.map((f) => f.message).join(" "), true); return; }
@@ -74,18 +75,67 @@ async function importPicture(file) {
        ", " + to.blue + ") so that they stay visible." : "no opaque pixel was magenta."));
 }
 
+// Every file read as a sound, the bar moving after each; then the
+// status says what became of each one.
 async function addSoundFiles(files) {
-  const sounds = [];
-  for (const file of files) sounds.push([file.name, new Uint8Array(await file.arrayBuffer())]);
-  const refused = addSounds(sounds);
-  say("Added " + (sounds.length - refused.length) + " sound files; saving writes them beside " + facts().hotspotFile + "." +
-      (refused.length ? " Not added: " + refused.join(", ") + "." : ""), refused.length > 0);
+  const total = files.length;
+  changing(setProgress)(0, total);
+  let read;
+  try { read = await readSounds(files, changing(setProgress)); } finally { setProgress(null); }
+  const { added, renamed, refused } = addSounds(read.sounds, false);
+  const problems = [...read.failures, ...refused];
+  const converted = read.sounds.filter((sound) => !sound.kept).length;
+  say("Added " + added.length + " sound files" + (converted ? ", " + converted + " of them made into WAV" : "") +
+      "; saving writes them beside " + facts().hotspotFile + "." +
+      (renamed.length ? " Named so that lum reads them whole: " +
+                        renamed.map(([from, name]) => "\"" + from + "\" as " + name).join(", ") + "." : "") +
+      (problems.length ? " Not added: " + problems.join(" ") : ""), problems.length > 0);
+}
+
+// The sounds become a new skin folder: a face drawn for them, a pad each, a
+// stop pad playing a short silence, MIN and EXIT. Too many are refused
+// before any is read, and the work open is left only when the user says so.
+async function newBoard(files) {
+  const refusal = boardRefusal(files.length);
+  if (refusal) { say(refusal, true); return; }
+  if (unsaved() && !window.confirm("Start a new board? The edits not saved yet will be lost.")) return;
+  changing(setProgress)(0, files.length);
+  let read;
+  try { read = await readSounds(files, changing(setProgress)); } finally { setProgress(null); }
+  const failed = read.failures.length ? " Not added: " + read.failures.join(" ") : "";
+  if (!read.sounds.length) { say("No board was made." + failed, true); return; }
+  openFiles(new Map([[facts().hotspotFile, new Uint8Array(0)]]), null, kBoardName);
+  const sounds = addSounds(read.sounds, true);
+  const stop = addSounds([{ title: "stop", bytes: silentWave() }], true);
+  const refused = [...sounds.refused, ...stop.refused].map((sentence) => " " + sentence).join("");
+  if (!sounds.added.length || !stop.added.length) { say("No board was made." + failed + refused, true); return; }
+  const board = drawBoard(kBoardName, sounds.added, stop.added[0].name);
+  if (board.problem) { say("No board was made: " + board.problem, true); return; }
+  const skin = pictureSkin(board.picture);
+  if (!skin) { say("No board was made: the face does not fit in this page's memory.", true); return; }
+  addSkin(skin.bytes);
+  startText(board.text);
+  const renamed = sounds.renamed.map(([from, name]) => "\"" + from + "\" as " + name).join(", ");
+  const count = sounds.added.length;
+  say("New board of " + count + (count === 1 ? " sound" : " sounds") + " and a stop pad." +
+      (renamed ? " Named in ASCII: " + renamed + "." : "") + failed + refused, Boolean(failed || refused));
 }
 
 async function saveNow() {
   if (!hasFolder()) return;
   const { text, problem } = await save();
+  if (!problem) markSaved();
   say(text, problem);
+}
+
+// The folder as it stands, with lum.exe and a README, as one zip that runs.
+function downloadBoard() {
+  if (!hasFolder()) return;
+  const zip = boardZip(boardFiles());
+  if (zip.problem) { say(zip.problem, true); return; }
+  const name = zipName(folderName());
+  download(name, zip.parts);
+  say(name + " went to the browser's downloads: unzipped anywhere, a double-click on its lum.exe plays the board.");
 }
 
 // The same for what ends after a wait: the document changes, then it is shown.
@@ -276,6 +326,13 @@ function onCoordinateChange() {
   else typeRect(kCoordinates.map((id) => Number($(id).value)));
 }
 
+function onSoundsClick(event) {
+  const remove = event.target.closest(".remove-sound");
+  if (!remove) return;
+  removeSound(remove.value);
+  say("Removed " + remove.value + " from the folder.");
+}
+
 // A line or a finding clicked selects its line; a finding's code-page button switches to that code page.
 function onListClick(event) {
   const page = event.target.closest(".code-page-switch");
@@ -286,7 +343,8 @@ function onListClick(event) {
 
 // ---- Dropped files: each does what its button does -----------------------
 
-// A folder opens; .wav files are added as sounds; one other file is a picture.
+// A folder opens; on a page with no folder, audio files make a board, and
+// on one with a folder they are added as sounds; one other file is a picture.
 // The entries are taken before the first wait, while the drop still holds them.
 async function onDrop(event) {
   event.preventDefault();
@@ -295,7 +353,8 @@ async function onDrop(event) {
   const files = [...event.dataTransfer.files];
   const folderEntry = entries.find((entry) => entry && entry.isDirectory);
   if (folderEntry) await openDroppedFolder(folderEntry);
-  else if (files.length === 1 && !isWaveName(files[0].name)) await importPicture(files[0]);
+  else if (!hasFolder() && files.length && files.every(isAudioFile)) await newBoard(files);
+  else if (files.length === 1 && !isAudioFile(files[0])) await importPicture(files[0]);
   else if (files.length) await addSoundFiles(files);
 }
 
@@ -306,7 +365,8 @@ export function wireInput() {
   on("folder-input", "change", arriving(() => openPickedFolder($("folder-input").files)));
   const picture = async () => { if ($("picture-input").files[0]) await importPicture($("picture-input").files[0]); };
   on("picture-input", "change", arriving(picture));
-  on("sound-input", "change", arriving(() => addSoundFiles($("sound-input").files)));
+  on("sound-input", "change", arriving(() => addSoundFiles([...$("sound-input").files])));
+  on("board-input", "change", arriving(() => newBoard([...$("board-input").files])));
   $("open-folder").hidden = typeof window.showDirectoryPicker !== "function";
   on("open-folder", "click", arriving(openFolderInPlace));
   on("zoom", "change", () => setZoom(Number($("zoom").value)));
@@ -314,6 +374,7 @@ export function wireInput() {
   on("undo", "click", changing(undo));
   on("redo", "click", changing(redo));
   on("save", "click", arriving(saveNow));
+  on("download-board", "click", changing(downloadBoard));
   on("new-hotspot", "click", changing(addHotspotInView));
   on("delete", "click", changing(deleteSelected));
   on("move-up", "click", changing(() => moveSelected(-1)));
@@ -323,6 +384,7 @@ export function wireInput() {
   for (const id of kCoordinates) on(id, "change", changing(onCoordinateChange));
   on("lines", "click", changing(onListClick));
   on("findings", "click", changing(onListClick));
+  on("sounds", "click", changing(onSoundsClick));
   on("skin-canvas", "pointerdown", onPointerDown);
   on("skin-canvas", "pointermove", onPointerMove);
   on("skin-canvas", "pointerup", onPointerUp);

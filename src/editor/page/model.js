@@ -56,13 +56,17 @@ export function putFile(path, bytes) {
     at += "/" + part;
     if (!fs.analyzePath(at).exists) fs.mkdir(at);
   }
-  fs.writeFile(kFolder + "/" + path, bytes);
+  fs.writeFile(kFolder + "/" + path, bytes, { canOwn: true });  // lent, not copied: a board's sounds are large
 }
 
 // The folder the checker sees becomes these files (path -> bytes).
 export function putFolder(files) {
   clearFolder(kFolder);
   for (const [path, bytes] of files) putFile(path, bytes);
+}
+
+export function removeFile(path) {
+  bridge.model.FS.unlink(kFolder + "/" + path);
 }
 
 export function readFolderFile(path) {
@@ -142,12 +146,33 @@ export function slotAt(point) {
   return bridge.model.HEAP8[(bridge.model._EditorWhoActs() >>> 0) + point[1] * width + point[0]];
 }
 
-// The file a press on the slot plays, in the module's folder; "" for none.
 // Whether Windows takes the two file names for one.
 export function sameName(a, b) {
   return bridge.model.ccall("EditorSameName", "number", ["string", "string"], [a, b]) === 1;
 }
 
+// Whether lumcheck calls the WAV playable on every Windows: { playable,
+// problem }. The bytes are lent to the module's file system, which keeps
+// them in the page's memory: only the headers in front of the samples are
+// read into the module's.
+export function soundVerdict(bytes) {
+  const fs = bridge.model.FS, path = "/sound-verdict.wav";
+  fs.writeFile(path, bytes, { canOwn: true });
+  try {
+    const verdict = JSON.parse(bridge.model.UTF8ToString(bridge.model.ccall("EditorSoundVerdict", "number", ["string"], [path]) >>> 0));
+    return { playable: verdict.plays, problem: verdict.problem };
+  } finally {
+    fs.unlink(path);
+  }
+}
+
+// The name a sound file may have: "bell ring.wav" becomes "bell-ring.wav".
+export function safeSoundName(name, codePage) {
+  const m = bridge.model;
+  return m.UTF8ToString(m.ccall("EditorSafeSoundName", "number", ["string", "number"], [name, codePage]) >>> 0);
+}
+
+// The file a press on the slot plays, in the module's folder; "" for none.
 export function soundFileOf(slot) {
   return bridge.model.UTF8ToString(bridge.model._EditorSoundFile(slot) >>> 0);
 }

@@ -22,9 +22,10 @@ export function savesInPlace() {
   return saving.directory !== null;
 }
 
-function download(name, bytes) {
+// The file's bytes may come in parts, which the Blob joins.
+export function download(name, parts) {
   const link = document.createElement("a");
-  link.href = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
+  link.href = URL.createObjectURL(new Blob(parts, { type: "application/octet-stream" }));
   link.download = name;
   document.body.append(link);
   link.click();
@@ -98,8 +99,8 @@ async function saveInFolder() {
 function saveAsDownloads() {
   const ini = facts().hotspotFile, added = addedFiles();
   const names = [...added.map(([name]) => name), ...(iniToWrite() ? [ini] : [])];
-  for (const [name, bytes] of added) download(name, bytes);
-  if (iniToWrite()) download(ini, hotspotText());
+  for (const [name, bytes] of added) download(name, [bytes]);
+  if (iniToWrite()) download(ini, [hotspotText()]);
   return { text: (names.join(", ") || "Nothing") + " went to the browser's downloads; copy them into the skin folder." };
 }
 

@@ -13,7 +13,7 @@ LumModel({ onAbort: stopped }).then((model) => {
   startDocument();
   startView();
   wireInput();
-  say("Open a skin folder, or make a new skin from a picture; a folder, a picture or WAV files can also be dropped here.");
+  say("Open a skin folder, or make a new skin from a picture; a folder, a picture or sound files can also be dropped here.");
   render();
   document.body.dataset.ready = "1";
 });

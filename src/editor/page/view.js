@@ -3,7 +3,7 @@
 // shown from the document by render(). A gesture in progress, a scroll and
 // the zoom redraw the canvas alone.
 
-import { now, selectedLine } from "./document.js";
+import { hasFolder, now, selectedLine } from "./document.js";
 import { codePages, facts, skinPixels, skinSize } from "./model.js";
 import { tooLargeForPage } from "./folder.js";
 
@@ -209,9 +209,26 @@ function showFindings(d) {
   $("findings").replaceChildren(...items);
 }
 
+// Each sound of the folder; one added here can be taken out again.
+function showSounds(d) {
+  $("sounds").replaceChildren(...d.sounds.map((name) => {
+    const item = document.createElement("li");
+    item.textContent = name;
+    if (!d.removable.includes(name)) return item;
+    const button = document.createElement("button");
+    Object.assign(button, { className: "remove-sound", value: name, textContent: "Remove", title: "Remove " + name });
+    item.append(" ", button);
+    return item;
+  }));
+}
+
 function showStatus(d) {
   $("status").textContent = d.notice.text;
   $("status").classList.toggle("problem", d.notice.problem);
+  $("progress").hidden = !d.progress;
+  if (!d.progress) { delete document.body.dataset.busy; return; }
+  Object.assign($("progress"), { max: Math.max(d.progress.total, 1), value: d.progress.done });
+  document.body.dataset.busy = "1";
 }
 
 // Everything shown, from the document. data-checks says how many checks
@@ -226,8 +243,10 @@ export function render() {
   showLines(d);
   showLineEditor(d);
   showFindings(d);
+  showSounds(d);
   showStatus(d);
   $("code-page").value = String(d.codePage);
+  $("download-board").disabled = !hasFolder();
   if (d.checks && document.body.dataset.checks !== String(d.checks)) document.body.dataset.checks = String(d.checks);
 }
 
