@@ -66,6 +66,15 @@ class EditorCase(unittest.TestCase):
     def select_line(self, number):
         self.page.driver.find_element("css selector", "#lines li[data-line='%d'] button" % number).click()
 
+    def drop(self, files):
+        """Drops files ([name, bytes]) on the page as a drag from the desktop would."""
+        self.page.after_check(lambda: self.page.driver.execute_script(
+            "const transfer = new DataTransfer();"
+            "for (const [name, data] of arguments[0]) transfer.items.add(new File([new Uint8Array(data)], name));"
+            "document.getElementById('viewport').dispatchEvent("
+            "  new DragEvent('drop', { bubbles: true, cancelable: true, dataTransfer: transfer }));",
+            [[name, list(data)] for name, data in files]), "the drop")
+
     def demo(self):
         folder = self.path("demo")
         subprocess.run([sys.executable, self.demo_script, folder], check=True, timeout=120)
