@@ -80,6 +80,21 @@ class DrawAndSave(EditorCase):
         self.assertEqual(lines[:3], [b"tone-c.wav 12 30 68 80\r", b"tone-g.wav 126 30 182 80\r", b"tone-e.wav 74 30 130 80\r"])
 
 
+class Outlines(EditorCase):
+    def test_a_press_on_any_outline_grabs_its_edge_and_the_earlier_line_wins_where_two_meet(self):
+        folder = self.path("folder")
+        make_folder(folder, ["a.wav 10 10 40 40", "b.wav 40 10 70 40"], bitmap_bytes([[(0, 80, 255)] * 100] * 60))
+        self.page.open_folder(folder)
+        # A sound's blue line alone would vanish on this blue picture: around y = 10 not every pixel is blue.
+        column = self.page.driver.execute_script(
+            "return [...document.getElementById('skin-canvas').getContext('2d').getImageData(25, 7, 1, 5).data]")
+        self.assertNotEqual({tuple(column[i:i + 3]) for i in range(0, 20, 4)}, {(0, 80, 255)})
+        self.select_line(2)
+        self.drag((40, 25), (45, 25))
+        self.drag((70, 25), (75, 25))
+        self.assertEqual(self.page.lines(), ["a.wav 10 10 45 40", "b.wav 40 10 75 40"])
+
+
 class SavesInPlace(EditorCase):
     """Open folder… and Save on a folder the page writes in place: the folder
     picker's answer is a stand-in folder in memory, which the test reads and
