@@ -95,6 +95,26 @@ class Outlines(EditorCase):
         self.assertEqual(self.page.lines(), ["a.wav 10 10 45 40", "b.wav 40 10 75 40"])
 
 
+class Leaving(EditorCase):
+    def asks_on_reload(self):
+        """Whether the page asks before a reload: chromedriver answers the browser's question itself."""
+        self.page.driver.execute_script("addEventListener('beforeunload', (e) => { sessionStorage.asked = e.defaultPrevented; })")
+        self.page.load()
+        return self.page.driver.execute_script("return sessionStorage.asked")
+
+    def test_a_reload_asks_only_while_edits_or_added_sounds_are_unsaved(self):
+        folder = self.demo()
+        self.page.open_folder(folder)
+        write(self.root, "bell.wav", wave())
+        self.page.add_sounds([self.path("bell.wav")])
+        self.assertEqual(self.asks_on_reload(), "true")
+        self.page.open_folder(folder)
+        self.select_line(1)
+        self.keys(Keys.ARROW_RIGHT)
+        self.page.save_downloads(["lum.ini"])
+        self.assertEqual(self.asks_on_reload(), "false")
+
+
 class SavesInPlace(EditorCase):
     """Open folder… and Save on a folder the page writes in place: the folder
     picker's answer is a stand-in folder in memory, which the test reads and

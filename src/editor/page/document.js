@@ -28,6 +28,7 @@ const doc = {
   skinEdition: 0,        // counts new skin files, so that the view takes the pixels again
   notice: { text: "", problem: false },  // the status line
   lineProblem: "",       // why the last edit of the selected line was refused
+  saved: { text: new Uint8Array(0), added: new Map() },  // the text and the added files as last opened or saved
 };
 
 const encoder = new TextEncoder();
@@ -81,6 +82,7 @@ export function openFolder(files) {
   putFolder(files);
   Object.assign(doc, { files, added: new Map(), text: ini || new Uint8Array(0), iniPresent: Boolean(ini),
                        undo: [], redo: [], selected: -1, lineProblem: "" });
+  doc.saved = { text: doc.text, added: new Map() };
   doc.edition++;
   doc.skinEdition++;
   check();
@@ -146,6 +148,17 @@ export function addSounds(sounds) {
 export function keepAdded() {
   for (const [name, bytes] of doc.added) doc.files.set(name, bytes);
   doc.added = new Map();
+}
+
+// The added files as they are, and the text when it was written too (else null), went out.
+export function noteSaved(text) {
+  doc.saved = { text: text ?? doc.saved.text, added: new Map(doc.added) };
+}
+
+// Whether leaving the page now would lose an edit or an added file.
+export function unsaved() {
+  const { text, added } = doc.saved;
+  return !sameBytes(doc.text, text) || [...doc.added].some(([name, bytes]) => added.get(name) !== bytes);
 }
 
 // The folder's sounds, as a line of the hotspot file names them.

@@ -5,7 +5,7 @@
 
 import {
   addHotspot, addSkin, addSounds, deleteSelected, hasFolder, lineOfSlot, moveSelected, now, openFolder, redo,
-  refuseEdit, say, select, selectedLine, setCodePage, setLine, setLineAround, shiftSelected, typeRect, undo,
+  refuseEdit, say, select, selectedLine, setCodePage, setLine, setLineAround, shiftSelected, typeRect, undo, unsaved,
 } from "./document.js";
 import {
   decodePicture, isWaveName, pickFolder, readDroppedFolder, readPickedFolder, tooLargeForPage,
@@ -342,4 +342,6 @@ export function wireInput() {
   document.addEventListener("keydown", onKey);
   document.addEventListener("dragover", (event) => event.preventDefault());
   document.addEventListener("drop", arriving(onDrop));
+  // The browser asks in its own words, and only once the page has had a press or a key.
+  window.addEventListener("beforeunload", (event) => { if (unsaved()) event.preventDefault(); });
 }
