@@ -79,9 +79,7 @@ class DrawAndSave(EditorCase):
         lines = read(saved).split(b"\n")
         self.assertEqual(lines[:3], [b"tone-c.wav 12 30 68 80\r", b"tone-g.wav 126 30 182 80\r", b"tone-e.wav 74 30 130 80\r"])
 
-
-class Outlines(EditorCase):
-    def test_a_press_on_any_outline_grabs_its_edge_and_the_earlier_line_wins_where_two_meet(self):
+    def test_a_press_on_any_outline_grabs_its_edge_and_outlines_show_on_their_own_colour(self):
         folder = self.path("folder")
         make_folder(folder, ["a.wav 10 10 40 40", "b.wav 40 10 70 40"], bitmap_bytes([[(0, 80, 255)] * 100] * 60))
         self.page.open_folder(folder)
@@ -89,16 +87,14 @@ class Outlines(EditorCase):
         column = self.page.driver.execute_script(
             "return [...document.getElementById('skin-canvas').getContext('2d').getImageData(25, 7, 1, 5).data]")
         self.assertNotEqual({tuple(column[i:i + 3]) for i in range(0, 20, 4)}, {(0, 80, 255)})
-        self.select_line(2)
         self.drag((40, 25), (45, 25))
         self.drag((70, 25), (75, 25))
         self.assertEqual(self.page.lines(), ["a.wav 10 10 45 40", "b.wav 40 10 75 40"])
 
-
-class Leaving(EditorCase):
     def asks_on_reload(self):
-        """Whether the page asks before a reload: chromedriver answers the browser's question itself."""
-        self.page.driver.execute_script("addEventListener('beforeunload', (e) => { sessionStorage.asked = e.defaultPrevented; })")
+        """Whether the page asked: chromedriver answers the question itself (docs/editor.md)."""
+        self.page.driver.execute_script(
+            "addEventListener('beforeunload', (e) => { sessionStorage.asked = e.defaultPrevented; })")
         self.page.load()
         return self.page.driver.execute_script("return sessionStorage.asked")
 
