@@ -150,7 +150,7 @@ export function keepAdded() {
   doc.added = new Map();
 }
 
-// The added files as they are, and the text when it was written too (else null), went out.
+// A save wrote the added files as they are now, and the text unless it is null.
 export function noteSaved(text) {
   doc.saved = { text: text ?? doc.saved.text, added: new Map(doc.added) };
 }

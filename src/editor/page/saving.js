@@ -84,7 +84,6 @@ async function saveInFolder() {
   const ini = facts().hotspotFile;
   for (const [name, bytes] of addedFiles()) await replaceInFolder(name, bytes);
   keepAdded();
-  noteSaved(null);
   if (!iniToWrite()) return { text: "No " + ini + " was written: it would have no line." };
   if (!(await mayReplaceIni(ini)))
     return { text: ini + " was changed on disk after it was loaded here. Save again to replace it anyway; " +

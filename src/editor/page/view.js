@@ -110,6 +110,7 @@ export function drawCanvas() {
   const sh = Math.min(view.skin.height - sy, Math.ceil(canvas.height / z) + 1);
   context.drawImage(view.skin.layer, sx, sy, sw, sh, sx * z - left, sy * z - top, sw * z, sh * z);
   const line = selectedLine(), gesture = view.gesture;
+  // The selected hotspot's outline last, over the others.
   const isSelected = (spot) => line !== null && spot.slot - 1 === line.slot;
   const spots = now().hotspots;
   for (const spot of [...spots.filter((s) => !isSelected(s)), ...spots.filter(isSelected)]) {
