@@ -84,6 +84,37 @@ class DrawAndSave(EditorCase):
         lines = read(saved).split(b"\n")
         self.assertEqual(lines[:3], [b"tone-c.wav 12 30 68 80\r", b"tone-g.wav 126 30 182 80\r", b"tone-e.wav 74 30 130 80\r"])
 
+    def test_a_press_on_any_outline_grabs_its_edge_and_outlines_show_on_their_own_colour(self):
+        folder = self.path("folder")
+        make_folder(folder, ["a.wav 10 10 40 40", "b.wav 40 10 70 40"], bitmap_bytes([[(0, 80, 255)] * 100] * 60))
+        self.page.open_folder(folder)
+        # A sound's blue line alone would vanish on this blue picture: around y = 10 not every pixel is blue.
+        column = self.page.driver.execute_script(
+            "return [...document.getElementById('skin-canvas').getContext('2d').getImageData(25, 7, 1, 5).data]")
+        self.assertNotEqual({tuple(column[i:i + 3]) for i in range(0, 20, 4)}, {(0, 80, 255)})
+        self.drag((40, 25), (45, 25))
+        self.drag((70, 25), (75, 25))
+        self.assertEqual(self.page.lines(), ["a.wav 10 10 45 40", "b.wav 40 10 75 40"])
+
+    def asks_on_reload(self):
+        """Whether the page asked: chromedriver answers the question itself (docs/editor.md)."""
+        self.page.driver.execute_script(
+            "addEventListener('beforeunload', (e) => { sessionStorage.asked = e.defaultPrevented; })")
+        self.page.load()
+        return self.page.driver.execute_script("return sessionStorage.asked")
+
+    def test_a_reload_asks_only_while_edits_or_added_sounds_are_unsaved(self):
+        folder = self.demo()
+        self.page.open_folder(folder)
+        write(self.root, "bell.wav", wave())
+        self.page.add_sounds([self.path("bell.wav")])
+        self.assertEqual(self.asks_on_reload(), "true")
+        self.page.open_folder(folder)
+        self.select_line(1)
+        self.keys(Keys.ARROW_RIGHT)
+        self.page.save_downloads(["lum.ini"])
+        self.assertEqual(self.asks_on_reload(), "false")
+
 
 class SavesInPlace(EditorCase):
     """Open folder… and Save on a folder the page writes in place: the folder

@@ -29,12 +29,11 @@ const doc = {
   selected: -1,          // index into lines
   codePage: 0,           // the ANSI code page that names are read and written in
   edition: 0,            // counts changes of the text, so that a save can tell whether it changed since
-  changes: 0,            // counts changes of the text or the files
-  savedChanges: 0,       // changes when the folder was opened or last saved
   checks: 0,             // checks made, for data-checks
   skinEdition: 0,        // counts new skin files, so that the view takes the pixels again
   notice: { text: "", problem: false },  // the status line
   lineProblem: "",       // why the last edit of the selected line was refused
+  saved: { text: new Uint8Array(0), added: new Map() },  // the text and the added files as last opened or saved
 };
 
 const encoder = new TextEncoder();
@@ -91,7 +90,8 @@ export function openFolder(files, name) {
   const ini = files.get(facts().hotspotFile);
   putFolder(files);
   Object.assign(doc, { name, files, added: new Map(), text: ini || new Uint8Array(0), iniPresent: Boolean(ini),
-                       undo: [], redo: [], selected: -1, lineProblem: "", savedChanges: doc.changes });
+                       undo: [], redo: [], selected: -1, lineProblem: "" });
+  doc.saved = { text: doc.text, added: new Map() };
   doc.edition++;
   doc.skinEdition++;
   check();
@@ -103,15 +103,6 @@ export function hasFolder() {
 
 export function folderName() {
   return doc.name;
-}
-
-// Edits or added files that no save has written yet.
-export function unsaved() {
-  return doc.report !== null && doc.changes !== doc.savedChanges;
-}
-
-export function markSaved() {
-  doc.savedChanges = doc.changes;
 }
 
 // What a board needs of the folder as it stands, as [path, bytes]: the
@@ -142,7 +133,6 @@ export function addedFiles() {
 function add(name, bytes) {
   putFile(name, bytes);
   doc.added.set(name, bytes);
-  doc.changes++;
 }
 
 export function addSkin(bytes) {
@@ -220,7 +210,6 @@ export function removeSound(name) {
   if (!doc.added.has(name)) return;
   doc.added.delete(name);
   removeFile(name);
-  doc.changes++;
   check();
 }
 
@@ -233,6 +222,17 @@ export function keepAdded() {
   for (const [name, bytes] of doc.added) doc.files.set(name, bytes);
   doc.added = new Map();
   doc.removable = Object.freeze([]);
+}
+
+// A save wrote the added files as they are now, and the text unless it is null.
+export function noteSaved(text) {
+  doc.saved = { text: text ?? doc.saved.text, added: new Map(doc.added) };
+}
+
+// Whether leaving the page now would lose an edit or an added file.
+export function unsaved() {
+  const { text, added } = doc.saved;
+  return !sameBytes(doc.text, text) || [...doc.added].some(([name, bytes]) => added.get(name) !== bytes);
 }
 
 // The folder's sounds, as a line of the hotspot file names them.
@@ -284,7 +284,6 @@ function commit(text, selected) {
   doc.selected = selected;
   doc.iniPresent = true;
   doc.edition++;
-  doc.changes++;
   check();
 }
 
@@ -292,7 +291,6 @@ function commit(text, selected) {
 export function startText(text) {
   Object.assign(doc, { text, iniPresent: true, undo: [], redo: [], selected: -1 });
   doc.edition++;
-  doc.changes++;
   check();
 }
 
@@ -373,7 +371,6 @@ function undoOrRedo(from, to) {
   doc.text = step.text;
   doc.selected = step.selected;
   doc.edition++;
-  doc.changes++;
   check();
 }
 

@@ -5,9 +5,9 @@
 
 import { boardRefusal, boardZip, drawBoard, kBoardName, zipName } from "./board.js";
 import {
-  addHotspot, addSkin, addSounds, boardFiles, deleteSelected, folderName, hasFolder, lineOfSlot, markSaved,
-  moveSelected, now, openFolder, redo, refuseEdit, removeSound, say, select, selectedLine, setCodePage, setLine,
-  setLineAround, setProgress, shiftSelected, startText, typeRect, undo, unsaved,
+  addHotspot, addSkin, addSounds, boardFiles, deleteSelected, folderName, hasFolder, lineOfSlot, moveSelected, now,
+  openFolder, redo, refuseEdit, removeSound, say, select, selectedLine, setCodePage, setLine, setLineAround,
+  setProgress, shiftSelected, startText, typeRect, undo, unsaved,
 } from "./document.js";
 import { decodePicture, pickFolder, readDroppedFolder, readPickedFolder, tooLargeForPage } from "./folder.js";
 import { facts, pictureSkin, readFolderFile, skinSize, slotAt, soundFileOf } from "./model.js";
@@ -124,7 +124,6 @@ async function newBoard(files) {
 async function saveNow() {
   if (!hasFolder()) return;
   const { text, problem } = await save();
-  if (!problem) markSaved();
   say(text, problem);
 }
 
@@ -148,18 +147,28 @@ function skinPoint(event) {
   return [Math.floor((event.clientX - rect.left) / zoom()), Math.floor((event.clientY - rect.top) / zoom())];
 }
 
-// The edges of the selected hotspot's interior that a press at the point grabs.
-function edgesNear(event) {
-  const line = selectedLine(), spot = line && now().hotspots[line.slot];
-  if (!spot) return null;
-  const box = spot.interior;
-  const rect = $("board").getBoundingClientRect(), z = zoom();
-  const x = event.clientX - rect.left, y = event.clientY - rect.top;
-  const near = (value, edge) => Math.abs(value - edge * z) <= kHandleReach;
-  const within = (value, low, high) => value >= low * z - kHandleReach && value <= high * z + kHandleReach;
-  if (!within(x, box[0], box[2]) || !within(y, box[1], box[3])) return null;
+// The edges of the interior that a press at (x, y), in screen pixels on the
+// board, grabs: the outline on the edge pixels and a little either side.
+function edgesNear(box, x, y) {
+  const z = zoom(), reach = Math.max(kHandleReach, z);
+  const near = (value, edge) => Math.abs(value - edge * z) <= reach;
+  const within = (value, low, high) => value >= low * z - reach && value <= high * z + reach;
+  if (box[0] >= box[2] || box[1] >= box[3] || !within(x, box[0], box[2]) || !within(y, box[1], box[3])) return null;
   const edges = { left: near(x, box[0]), top: near(y, box[1]), right: near(x, box[2]), bottom: near(y, box[3]) };
   return edges.left || edges.top || edges.right || edges.bottom ? edges : null;
+}
+
+// The hotspot whose outline a press grabs, { slot, edges }, or null. The
+// hotspots come in the model's slot order, so where outlines meet the slot
+// that would win a press inside both is taken.
+function outlineGrabbed(event) {
+  const rect = $("board").getBoundingClientRect();
+  const x = event.clientX - rect.left, y = event.clientY - rect.top;
+  for (const spot of now().hotspots) {
+    const edges = edgesNear(spot.interior, x, y);
+    if (edges) return { slot: spot.slot - 1, edges };
+  }
+  return null;
 }
 
 const kTried = {
@@ -179,13 +188,13 @@ function tryPress(slot) {
                     changing(() => say("line " + spot.line + ": the browser cannot play " + spot.name + ".", true)));
 }
 
-// The gesture a press starts: on an edge of the selected hotspot (which
-// can be grabbed from just off the skin), on a hotspot, or on free skin.
+// The gesture a press starts: on an outline (which can be grabbed from just
+// off the skin), on a hotspot, or on free skin. A press on a hotspot selects it.
 function startGesture(event, point, slot) {
-  const edges = edgesNear(event);
-  if (edges) {
-    const line = selectedLine();
-    return { kind: "resize", edges, slot: line.slot, from: point, start: now().hotspots[line.slot].interior };
+  const grabbed = outlineGrabbed(event);
+  if (grabbed) {
+    changing(select)(lineOfSlot(grabbed.slot));
+    return { ...grabbed, kind: "resize", from: point, start: now().hotspots[grabbed.slot].interior };
   }
   if (slot === null) return null;
   if (slot !== facts().noHotspot) {
@@ -394,4 +403,6 @@ export function wireInput() {
   document.addEventListener("keydown", onKey);
   document.addEventListener("dragover", (event) => event.preventDefault());
   document.addEventListener("drop", arriving(onDrop));
+  // The browser asks in its own words, and only once the page has had a press or a key.
+  window.addEventListener("beforeunload", (event) => { if (unsaved()) event.preventDefault(); });
 }

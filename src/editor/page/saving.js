@@ -1,7 +1,7 @@
 // The saving: into the folder opened in place, keeping what the user had as
 // a backup, or as downloads. It answers what the status line is to say.
 
-import { addedFiles, hotspotText, keepAdded, textEdition } from "./document.js";
+import { addedFiles, hotspotText, keepAdded, noteSaved, textEdition } from "./document.js";
 import { facts } from "./model.js";
 import { sameBytes } from "./folder.js";
 
@@ -93,6 +93,7 @@ async function saveInFolder() {
   const text = hotspotText();
   await replaceInFolder(ini, text);
   saving.loadedIni = text;
+  noteSaved(text);
   return { text: "Saved " + ini + " in the folder." };
 }
 
@@ -101,6 +102,7 @@ function saveAsDownloads() {
   const names = [...added.map(([name]) => name), ...(iniToWrite() ? [ini] : [])];
   for (const [name, bytes] of added) download(name, [bytes]);
   if (iniToWrite()) download(ini, [hotspotText()]);
+  noteSaved(iniToWrite() ? hotspotText() : null);
   return { text: (names.join(", ") || "Nothing") + " went to the browser's downloads; copy them into the skin folder." };
 }
 

@@ -10,6 +10,7 @@ import { tooLargeForPage } from "./folder.js";
 const kShownLines = 1000;                // the list shows no more; the rest are kept as they are
 const kCheckerSquare = 8;
 const kOutline = { sound: "rgb(0,80,255)", minimise: "rgb(0,160,0)", exit: "rgb(224,0,0)", none: "#888" };
+const kHalo = [["#fff", 1], ["#000", 1]];  // outside each outline: style and width in screen pixels
 export const kCoordinates = ["left", "top", "right", "bottom"];
 
 const view = {
@@ -109,9 +110,12 @@ export function drawCanvas() {
   const sh = Math.min(view.skin.height - sy, Math.ceil(canvas.height / z) + 1);
   context.drawImage(view.skin.layer, sx, sy, sw, sh, sx * z - left, sy * z - top, sw * z, sh * z);
   const line = selectedLine(), gesture = view.gesture;
-  for (const spot of now().hotspots) {
+  // The selected hotspot's outline last, over the others.
+  const isSelected = (spot) => line !== null && spot.slot - 1 === line.slot;
+  const spots = now().hotspots;
+  for (const spot of [...spots.filter((s) => !isSelected(s)), ...spots.filter(isSelected)]) {
     const box = gesture && gesture.slot === spot.slot - 1 ? gesture.box : spot.interior;
-    outline(context, box, spot, line !== null && spot.slot - 1 === line.slot, left, top);
+    outline(context, box, spot, isSelected(spot), left, top);
   }
   if (gesture && gesture.kind === "draw") outline(context, gesture.box, null, true, left, top);
 }
@@ -123,19 +127,26 @@ function sayTooLargeToShow(context) {
   context.fillText("its lines and findings are checked as usual.", 8, 38);
 }
 
-// Around the interior, on the edge pixels, which a press does not reach.
+// Around the interior, on the edge pixels, which a press does not reach; a
+// light and a dark line just outside keep it visible on a picture of its own
+// colour, and on any other. The selected outline is twice as wide.
 function outline(context, box, spot, selected, left, top) {
   if (box[0] >= box[2] || box[1] >= box[3]) return;
   const z = view.zoom;
   const x = box[0] * z - left, y = box[1] * z - top, w = (box[2] - box[0]) * z, h = (box[3] - box[1]) * z;
-  context.lineWidth = selected ? 2 : 1;
-  context.strokeStyle = spot ? kOutline[spot.action] : "#f0f";
-  const inset = selected ? 1 : 0.5;
-  context.strokeRect(x - inset, y - inset, w + 2 * inset, h + 2 * inset);
+  const colour = spot ? kOutline[spot.action] : "#f0f";
+  let out = 0;
+  for (const [style, width] of [[colour, selected ? 2 : 1], ...kHalo]) {
+    context.lineWidth = width;
+    context.strokeStyle = style;
+    const inset = out + width / 2;
+    context.strokeRect(x - inset, y - inset, w + 2 * inset, h + 2 * inset);
+    out += width;
+  }
   if (!spot) return;
   context.font = "10px sans-serif";
   const label = String(spot.line);
-  context.fillStyle = context.strokeStyle;
+  context.fillStyle = colour;
   context.fillRect(x, y, context.measureText(label).width + 4, 12);
   context.fillStyle = "#fff";
   context.fillText(label, x + 2, y + 10);
