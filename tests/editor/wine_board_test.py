@@ -1,7 +1,7 @@
 """End to end: a board made in the editor from sounds in five formats,
 downloaded as its zip and unzipped, runs in the zip's own lum.exe under Wine
 with a compositing manager: each pad plays its source's tone, the stop pad
-ends a long tone and is silent itself, MIN minimises and EXIT ends the
+ends a long tone, MIN minimises and EXIT ends the
 program with code 0. The native lumcheck finds no error in the folder.
 
 Run as: wine_board_test.py LUM-EDITOR-HTML LUMCHECK PICTURE, inside the test
@@ -21,7 +21,7 @@ from editorcase import EditorCase
 
 import lumdriver
 from audiofiles import encoded_tone
-from lumdriver import RATE, SILENT
+from lumdriver import RATE, SILENT, amplitude
 from skinfolders import check_json
 
 # Source files and their tones: no tone a whole multiple of another, and no
@@ -34,16 +34,6 @@ BAND = (200, 2000)
 # The window of samples whose spectrum is scanned: 0.19 s.
 WINDOW = 4096
 BACKDROP = (60, 140, 200)
-
-
-def level(samples, frequency):
-    """The amplitude of `frequency` in the samples (Goertzel)."""
-    coefficient = 2 * math.cos(2 * math.pi * frequency / RATE)
-    previous = before = 0.0
-    for sample in samples:
-        previous, before = sample + coefficient * previous - before, previous
-    power = previous * previous + before * before - coefficient * previous * before
-    return 2 * math.sqrt(max(power, 0.0)) / len(samples)
 
 
 def loudest_window(samples):
@@ -59,9 +49,9 @@ def dominant_frequency(samples):
     """The strongest frequency of the band and its amplitude: a scan in 5 Hz
     steps over the loudest part, then in steps of 0.25 Hz around the best."""
     window = loudest_window(samples)
-    coarse = max(range(BAND[0], BAND[1] + 1, 5), key=lambda f: level(window, f))
-    fine = max((coarse - 5 + 0.25 * i for i in range(41)), key=lambda f: level(window, f))
-    return fine, level(window, fine)
+    coarse = max(range(BAND[0], BAND[1] + 1, 5), key=lambda f: amplitude(window, f))
+    fine = max((coarse - 5 + 0.25 * i for i in range(41)), key=lambda f: amplitude(window, f))
+    return fine, amplitude(window, fine)
 
 
 def wait_quiet():
@@ -125,15 +115,12 @@ class BoardFromTheEditor(EditorCase):
         for name, tone in tones.items():
             with self.subTest(pad=name):
                 wait_quiet()
-                found, amplitude = dominant_frequency(press(pads[name]))
-                self.assertGreater(amplitude, lumdriver.HEARD, "%s: nothing heard (%.0f Hz strongest)" % (name, found))
+                found, strength = dominant_frequency(press(pads[name]))
+                self.assertGreater(strength, lumdriver.HEARD, "%s: nothing heard (%.0f Hz strongest)" % (name, found))
                 self.assertLess(abs(found - tone) / tone, 0.05, "%s plays %.1f Hz, not %d Hz" % (name, found, tone))
-        # The long tone, pressed last, still plays: the stop pad ends it, and
-        # plays nothing of its own.
+        # The long tone, pressed last, still plays: the stop pad ends it.
         lumdriver.assert_tones(lumdriver.capture_sound(0.5), LONG[1])
         lumdriver.assert_tones(press(stop[0], 2.5)[RATE:], silent=[LONG[1]])
-        quiet = max(map(abs, press(stop[0], 1.5)))
-        self.assertLess(quiet, SILENT, "the stop pad is heard (peak %d)" % quiet)
 
         actions = {h["action"]: h for h in hotspots}
         x, y = centre(actions["minimise"])

@@ -372,18 +372,20 @@ def capture_sound(seconds, action=None, lead=0.3):
     return struct.unpack("<%dh" % count, data[:2 * count])
 
 
-def tone_level(samples, frequency):
-    """The strongest amplitude of `frequency` over 50 ms blocks (Goertzel)."""
-    block = RATE // 20
+def amplitude(samples, frequency):
+    """The amplitude of `frequency` in the samples (Goertzel)."""
     coefficient = 2 * math.cos(2 * math.pi * frequency / RATE)
-    strongest = 0.0
-    for start in range(0, len(samples) - block + 1, block):
-        previous = before = 0.0
-        for sample in samples[start:start + block]:
-            previous, before = sample + coefficient * previous - before, previous
-        power = previous * previous + before * before - coefficient * previous * before
-        strongest = max(strongest, 2 * math.sqrt(max(power, 0.0)) / block)
-    return strongest
+    previous = before = 0.0
+    for sample in samples:
+        previous, before = sample + coefficient * previous - before, previous
+    power = previous * previous + before * before - coefficient * previous * before
+    return 2 * math.sqrt(max(power, 0.0)) / len(samples)
+
+
+def tone_level(samples, frequency):
+    """The strongest amplitude of `frequency` over 50 ms blocks."""
+    block = RATE // 20
+    return max([amplitude(samples[s:s + block], frequency) for s in range(0, len(samples) - block + 1, block)] or [0.0])
 
 
 def tone_heard(samples, frequency):
