@@ -12,7 +12,7 @@
 - the WebAssembly checker under node against the native one on a 4096 x 4096
   skin: wall time of the whole command, medians of alternating runs;
 - the page's size;
-- ten one-minute MP3s (ffmpeg's) made into a board through board-input: from
+- ten one-minute stereo MP3s (ffmpeg's) made into a board through board-input: from
   the change event to data-checks changing once the board is checked (the
   page is then no longer busy and the board is ready to download);
 - the page's memory meanwhile: the peak resident set (VmHWM, from /proc) of
@@ -135,7 +135,7 @@ def board_figures(page_path, root):
     bytes of each run, and the edit times on the last run's board."""
     folder = os.path.join(root, "mp3")
     os.makedirs(folder)
-    sources = [encoded_tone(os.path.join(folder, "tone %d.mp3" % i), 300 + 70 * i, BOARD_SECONDS)
+    sources = [encoded_tone(os.path.join(folder, "tone %d.mp3" % i), 300 + 70 * i, BOARD_SECONDS, "stereo")
                for i in range(BOARD_SOUNDS)]
     runs = []
     for run in range(BOARD_RUNS):
@@ -223,7 +223,7 @@ def main():
     size = os.path.getsize(page)
     print(row("lum-editor.html size", "%d bytes" % size, "-", "-", "report", "-"))
     board_seconds = statistics.median(r[0] for r in board_runs)
-    print(row("ten one-minute MP3s to a board ready to download", "%.2f s median" % board_seconds,
+    print(row("ten one-minute stereo MP3s to a board ready to download", "%.2f s median" % board_seconds,
               "max %.2f s" % max(r[0] for r in board_runs), "-", "<= 3 s", "yes" if board_seconds <= 3 else "no"))
     grown, wav_bytes = max(r[1] for r in board_runs), board_runs[-1][2]
     print(row("  renderer's peak memory meanwhile (VmHWM - idle VmRSS)", "%.0f MB most" % (grown / 1e6),
