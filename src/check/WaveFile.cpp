@@ -16,14 +16,20 @@ static const uint32_t kMinFormatSize = 16;
 static const uint32_t kExtensibleFormatSize = 40;
 static const uint16_t kFormatExtensible = 0xFFFE;
 
+// Headers are read a window at a time: a file of many small chunks is read
+// in few reads, and the samples of a long sound are passed over unread (a
+// window holds no more of them than its size).
+static const uint32_t kWindowSize = 4 * 1024;
+
 // The sound file being inspected. Only the headers in front of the samples
-// are read, a few bytes at a time, so that a long sound costs no more than a
-// short one (and, in the editor's page, its samples never reach the model's
-// memory).
+// are read, so that a long sound costs no more than a short one (and, in the
+// editor's page, its samples never reach the model's memory).
 struct WaveScan {
     FileReader file;
     uint64_t fileLength;
     uint64_t scanned;  // min(fileLength, kWaveScanLimit): no header is read past it
+    uint64_t windowStart;
+    std::vector<unsigned char> window;  // the file's bytes from windowStart
 };
 
 static uint16_t Little16(const unsigned char* p)
@@ -36,19 +42,41 @@ static uint32_t Little32(const unsigned char* p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// Exactly count bytes from offset, which the caller keeps within scanned.
-static int ReadAt(WaveScan* scan, uint64_t offset, unsigned char* buffer, uint32_t count, std::string* problem)
+// The window of bytes from offset, as many as there are before scanned.
+static int ReadWindow(WaveScan* scan, uint64_t offset)
 {
-    uint32_t have = 0;
+    uint64_t wanted = scan->scanned - offset < kWindowSize ? scan->scanned - offset : kWindowSize;
+    scan->window.resize(size_t(wanted));
+    scan->windowStart = offset;
+    uint64_t have = 0;
     int read = SeekFileReader(&scan->file, offset);
-    while (read && have < count) {
-        int64_t got = ReadFileBytes(&scan->file, buffer + have, count - have);
+    while (read && have < wanted) {
+        int64_t got = ReadFileBytes(&scan->file, scan->window.data() + have, uint32_t(wanted - have));
         read = got > 0;
-        have += read ? uint32_t(got) : 0;
+        have += read ? uint64_t(got) : 0;
     }
     if (!read)
-        *problem = "it cannot be read";
+        scan->window.clear();
     return read;
+}
+
+static int InWindow(const WaveScan& scan, uint64_t offset, uint32_t count)
+{
+    return offset >= scan.windowStart && offset - scan.windowStart + count <= scan.window.size();
+}
+
+// Exactly count bytes (at most a window's) from offset, which the caller
+// keeps within scanned.
+static int ReadAt(WaveScan* scan, uint64_t offset, unsigned char* buffer, uint32_t count, std::string* problem)
+{
+    if (count == 0)
+        return 1;
+    if (!InWindow(*scan, offset, count) && !(ReadWindow(scan, offset) && InWindow(*scan, offset, count))) {
+        *problem = "it cannot be read";
+        return 0;
+    }
+    std::memcpy(buffer, scan->window.data() + (offset - scan->windowStart), count);
+    return 1;
 }
 
 static int LooksLikeMp3(const std::vector<unsigned char>& bytes)
@@ -200,7 +228,7 @@ static int InspectOpenWave(WaveScan* scan, WaveFormat* format, std::string* prob
 
 static int InspectWaveFile(const char* path, WaveFormat* format, std::string* problem)
 {
-    WaveScan scan;
+    WaveScan scan{};
     std::memset(format, 0, sizeof *format);
     if (!OpenFileReader(path, FileSharing::ReadWrite, &scan.file)) {
         *problem = "it cannot be opened as a file";

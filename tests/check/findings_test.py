@@ -7,6 +7,7 @@ import os
 import re
 import resource
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -313,10 +314,15 @@ class SoundFileTest(CheckerTest):
             "norate.wav": wave(rate=0),
             "aiff.wav": b"FORM\x00\x00\x00\x04AIFF",
             "folder.wav": None,
+            # Plays: 120 KB of chunks of every size up to 30 in front, some
+            # of whose headers lie across the ends of the checker's reads.
+            "late.wav": wave()[:12] + b"".join(b"junk" + struct.pack("<I", n % 31) + bytes(n % 31 + n % 31 % 2)
+                                               for n in range(5000)) + wave()[12:],
         }
         status, _, found = self.sound_findings(files, links=[("link.wav", "nowhere.wav")],
                                                fifos=["pipe.wav"])
         self.assertEqual(status, 1)
+        self.assertNotIn("late.wav", found)
         reasons = {"zero.wav": "empty", "huge.wav": "4294967295 bytes", "shortfmt.wav": "8 bytes",
                    "nofmt.wav": "no fmt chunk", "mute.wav": "0 channels", "norate.wav": "sample rate of 0",
                    "aiff.wav": "not a RIFF WAVE", "folder.wav": "cannot be opened",
