@@ -22,7 +22,6 @@ const doc = {
   report: null,
   hotspots: [],
   sounds: [],            // the folder's sounds, as a line names them
-  removable: [],         // those of them added here, which can be taken out again
   progress: null,        // { done, total } while files are read
   undo: [],
   redo: [],
@@ -38,6 +37,7 @@ const doc = {
 
 const encoder = new TextEncoder();
 const kNoSound = "sound.wav";            // a new hotspot's name when no sound of the folder will do
+const isSoundName = (path) => /\.wav$/i.test(path);
 
 export function startDocument() {
   doc.codePage = facts().defaultCodePage;
@@ -45,8 +45,9 @@ export function startDocument() {
 
 // What the view shows and the input asks about; changed only here.
 export function now() {
-  const { lines, selected, report, hotspots, sounds, removable, progress, codePage, checks, skinEdition, notice,
-          lineProblem } = doc;
+  const { lines, selected, report, hotspots, sounds, progress, codePage, checks, skinEdition, notice, lineProblem } = doc;
+  // The sounds added here, which can be taken out again.
+  const removable = Object.freeze([...doc.added.keys()].filter(isSoundName));
   return Object.freeze({ lines, selected, report, hotspots, sounds, removable, progress, codePage, checks, skinEdition,
                          notice, lineProblem });
 }
@@ -80,7 +81,6 @@ function check() {
   doc.textEnd = read.textEnd;
   if (doc.selected >= doc.lines.length) doc.selected = doc.lines.length - 1;
   doc.sounds = Object.freeze(soundChoices());
-  doc.removable = Object.freeze([...doc.added.keys()].filter(isSoundName));
   doc.checks++;
 }
 
@@ -148,8 +148,6 @@ function fileNamed(name) {
     for (const [path, bytes] of files) if (sameName(path, name)) return bytes;
   return null;
 }
-
-const isSoundName = (path) => /\.wav$/i.test(path);
 
 function soundBytes() {
   let sum = 0;
@@ -221,7 +219,6 @@ export function setProgress(done, total) {
 export function keepAdded() {
   for (const [name, bytes] of doc.added) doc.files.set(name, bytes);
   doc.added = new Map();
-  doc.removable = Object.freeze([]);
 }
 
 // A save wrote the added files as they are now, and the text unless it is null.

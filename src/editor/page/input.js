@@ -75,20 +75,23 @@ async function importPicture(file) {
        ", " + to.blue + ") so that they stay visible." : "no opaque pixel was magenta."));
 }
 
-// Every file read as a sound, the bar moving after each; then the
-// status says what became of each one.
+// Every file read as a sound, the bar moving after each.
+async function readShowingProgress(files) {
+  changing(setProgress)(0, files.length);
+  try { return await readSounds(files, changing(setProgress)); } finally { setProgress(null); }
+}
+
+const renamedText = (renamed) => renamed.map(([from, name]) => "\"" + from + "\" as " + name).join(", ");
+
+// The status then says what became of each file.
 async function addSoundFiles(files) {
-  const total = files.length;
-  changing(setProgress)(0, total);
-  let read;
-  try { read = await readSounds(files, changing(setProgress)); } finally { setProgress(null); }
+  const read = await readShowingProgress(files);
   const { added, renamed, refused } = addSounds(read.sounds, false);
   const problems = [...read.failures, ...refused];
   const converted = read.sounds.filter((sound) => !sound.kept).length;
   say("Added " + added.length + " sound files" + (converted ? ", " + converted + " of them made into WAV" : "") +
       "; saving writes them beside " + facts().hotspotFile + "." +
-      (renamed.length ? " Named so that lum reads them whole: " +
-                        renamed.map(([from, name]) => "\"" + from + "\" as " + name).join(", ") + "." : "") +
+      (renamed.length ? " Named so that lum reads them whole: " + renamedText(renamed) + "." : "") +
       (problems.length ? " Not added: " + problems.join(" ") : ""), problems.length > 0);
 }
 
@@ -99,9 +102,7 @@ async function newBoard(files) {
   const refusal = boardRefusal(files.length);
   if (refusal) { say(refusal, true); return; }
   if (unsaved() && !window.confirm("Start a new board? The edits not saved yet will be lost.")) return;
-  changing(setProgress)(0, files.length);
-  let read;
-  try { read = await readSounds(files, changing(setProgress)); } finally { setProgress(null); }
+  const read = await readShowingProgress(files);
   const failed = read.failures.length ? " Not added: " + read.failures.join(" ") : "";
   if (!read.sounds.length) { say("No board was made." + failed, true); return; }
   openFiles(new Map([[facts().hotspotFile, new Uint8Array(0)]]), null, kBoardName);
@@ -115,7 +116,7 @@ async function newBoard(files) {
   if (!skin) { say("No board was made: the face does not fit in this page's memory.", true); return; }
   addSkin(skin.bytes);
   startText(board.text);
-  const renamed = sounds.renamed.map(([from, name]) => "\"" + from + "\" as " + name).join(", ");
+  const renamed = renamedText(sounds.renamed);
   const count = sounds.added.length;
   say("New board of " + count + (count === 1 ? " sound" : " sounds") + " and a stop pad." +
       (renamed ? " Named in ASCII: " + renamed + "." : "") + failed + refused, Boolean(failed || refused));
