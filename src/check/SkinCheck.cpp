@@ -4,6 +4,7 @@
 #include "CheckReport.h"
 #include "FolderAccess.h"
 #include "HotspotMap.h"
+#include "LineCutText.h"
 #include "ShowMessage.h"
 #include "SkinImage.h"
 #include "SoundCheck.h"

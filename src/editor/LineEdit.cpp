@@ -2,6 +2,7 @@
 
 #include "AnsiName.h"
 #include "HotspotMap.h"
+#include "LineCutText.h"
 
 #include <cmath>
 #include <cstdio>

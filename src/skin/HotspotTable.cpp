@@ -154,13 +154,6 @@ int ReadHotspotFile(const char* path, HotspotTableRecord* table, HotspotPieceObs
     return 1;
 }
 
-std::string LineCutText()
-{
-    return "the program cuts a line longer than " + std::to_string(kWholeLineCharacters) +
-           " characters after its first " + std::to_string(kLineCharacters) +
-           " and reads the rest as a further line";
-}
-
 static int IsConversionSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';

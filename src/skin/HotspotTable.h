@@ -4,7 +4,6 @@
 #include "LoadFailure.h"
 
 #include <cstdint>
-#include <string>
 
 const int kMaxHotspots = 32;
 const int kActionNameSize = 240;
@@ -133,10 +132,6 @@ const int kHotspotFields = 5;  // the name, left, top, right, bottom
 // The fields of a line that the reader takes (at most five), as it splits
 // them: their count, with where each lies in the line.
 int FindHotspotFields(const char* line, HotspotField fields[kHotspotFields]);
-
-// Where the reader cuts a long line, in words: the one sentence that every
-// tool tells a person, as a clause without capital or full stop.
-std::string LineCutText();
 
 // The decimal conversion of one field, wrapping in 32-bit two's complement.
 int32_t ConvertCoordinate(const char* field);

@@ -1,4 +1,5 @@
 #include "LineEdit.h"
+#include "LineCutText.h"
 #include "TestSupport.h"
 
 #include <cmath>
