@@ -1,11 +1,16 @@
 # Tests of the Windows build, registered in the native build: LUM_WIN64_BUILD
 # names the 64-bit build folder.
 find_program(LUM_MINGW_OBJDUMP x86_64-w64-mingw32-objdump REQUIRED)
+find_program(LUM_MINGW_STRIP x86_64-w64-mingw32-strip REQUIRED)
 set(LUM_WIN32_TESTS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
-add_test(NAME lum-imports-only-system-dlls
-  COMMAND ${LUM_WIN32_TESTS_DIR}/check-imports.sh ${LUM_MINGW_OBJDUMP}
-          ${LUM_WIN64_BUILD}/src/window/lum.exe)
+# Both builds' lum.exe: system DLLs only, no C++ runtime, small.
+foreach(build ${LUM_WIN64_BUILD} ${LUM_WIN32_BUILD})
+  get_filename_component(flavour ${build} NAME)
+  add_test(NAME lum-${flavour}-system-dlls-no-runtime-small
+    COMMAND ${LUM_WIN32_TESTS_DIR}/check-lum-exe.sh ${LUM_MINGW_OBJDUMP} ${LUM_MINGW_STRIP}
+            ${build}/src/window/lum.exe)
+endforeach()
 
 # A window's tests share the one X display with the end-to-end cases.
 add_test(NAME window-tests-under-wine
