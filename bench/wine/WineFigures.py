@@ -16,6 +16,9 @@ the display would see:
 - paint: the medians that lum_paint_bench.exe prints for a 1920 x 1080 skin:
   the layered window's picture handed over, and the paint of a window that
   could not be layered;
+- idle: the CPU time each process uses in 10 s of waiting for messages
+  once its window shows (and lum has loaded winmm), lum.exe against the
+  bare window, both 640 x 480;
 - first press: how much later a program's first sound starts after its press
   than a later one's, lum.exe against a program that imports winmm and plays
   the same file at each press, heard on the sound server's null sink (needs
@@ -55,6 +58,10 @@ WINE64 = shutil.which("wine64") or "/usr/lib/wine/wine64"
 SHOW_TIMEOUT = 30.0
 START_ATTEMPTS = 3
 SETTLE_SECONDS = 0.5
+# Past start-up: lum loads winmm once the skin shows, within the half second
+# the start-up figures wait; idle begins after twice that.
+IDLE_SETTLE_SECONDS = 1.0
+IDLE_SECONDS = 10.0
 FIRST_PRESS_ROUNDS = 11
 FIRST_PRESS_SIZE = (200, 100)   # the skin, and the baseline's window (SoundBaseline.cpp)
 FIRST_PRESS_AT = (100, 50)      # window point of both presses
@@ -162,6 +169,14 @@ class Program:
                 total += int(schedstat.read().split()[0])
         return total / 1e9
 
+    def process_cpu_seconds(self):
+        """User and system time of the process, threads that ended included
+        (utime and stime of /proc/PID/stat)."""
+        with open("/proc/%d/stat" % self.process.pid) as stat:
+            # The name in parentheses may hold spaces; the fields follow it.
+            fields = stat.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
     def end(self):
         self.process.kill()
         self.process.wait(timeout=30)
@@ -251,6 +266,23 @@ def measure_start_up(screen, lum, bare, folder):
             bare_runs.append(bare_run)
     medians = lambda runs: [statistics.median(run[i] for run in runs) for i in range(2)]
     return medians(lum_runs), medians(bare_runs)
+
+
+def idle_once(screen, exe, arguments, folder, probes):
+    """CPU seconds the process uses in IDLE_SECONDS with nothing to do."""
+    program, _ = start_and_show(screen, exe, arguments, folder, probes)
+    try:
+        time.sleep(IDLE_SETTLE_SECONDS)
+        before = program.process_cpu_seconds()
+        time.sleep(IDLE_SECONDS)
+        return program.process_cpu_seconds() - before
+    finally:
+        close(screen, program, probes)
+
+
+def measure_idle(screen, lum, bare, folder):
+    return (idle_once(screen, lum, [], folder, skin_probes(640, 480)),
+            idle_once(screen, bare, ["640", "480"], folder, bare_probes(640, 480)))
 
 
 def measure_memory(screen, lum, bare, folder, environment=None):
@@ -434,6 +466,9 @@ def main():
         json.dump(figures, sys.stdout, indent=1)
         print()
         return
+    lum_idle, bare_idle = measure_idle(screen, lum, bare, folders[(640, 480)])
+    figures["idle_cpu"] = {"ours": lum_idle * 1e3, "baseline": bare_idle * 1e3, "unit": "ms",
+                           "seconds": IDLE_SECONDS}
     first_press_folder = os.path.join(work, "first-press")
     write_first_press_folder(first_press_folder)
     paint = measure_paint(paint_exe, folders[(1920, 1080)])
