@@ -28,7 +28,6 @@ struct EditorRecord {
     std::string report;
     std::vector<int8_t> whoActs;
     std::vector<unsigned char> skinPixels;
-    int32_t codePage = kDefaultCodePage;
     std::vector<unsigned char> pictureFile;
     std::string answer;
 };
@@ -49,6 +48,13 @@ static json RectJson(const HotspotRect& rect)
     return {{"left", rect.left}, {"top", rect.top}, {"right", rect.right}, {"bottom", rect.bottom}};
 }
 
+// Every call that reads or writes names is told its code page, so that no
+// answer depends on which call came before it.
+static int32_t KnownCodePage(int32_t codePage)
+{
+    return IsAnsiCodePage(codePage) ? codePage : kDefaultCodePage;
+}
+
 static int SkinLoaded()
 {
     return Startup.skinFailure == LoadFailure::None && SkinImage.mask != nullptr;
@@ -62,8 +68,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE const char* EditorCheck(const char* folder, int32_t codePage)
 {
     CheckReport = CheckReportRecord();
-    Editor.codePage = IsAnsiCodePage(codePage) ? codePage : kDefaultCodePage;
-    CheckReport.codePage = Editor.codePage;
+    CheckReport.codePage = KnownCodePage(codePage);
     ResetSkinModel();
     Editor.whoActs.clear();
     if (!ChangeFolder(folder))
@@ -168,7 +173,7 @@ EMSCRIPTEN_KEEPALIVE const char* EditorSoundVerdict(const char* path)
 
 EMSCRIPTEN_KEEPALIVE const char* EditorSafeSoundName(const char* typed, int32_t codePage)
 {
-    Editor.answer = SafeSoundName(typed, IsAnsiCodePage(codePage) ? codePage : kDefaultCodePage);
+    Editor.answer = SafeSoundName(typed, KnownCodePage(codePage));
     return Editor.answer.c_str();
 }
 
@@ -177,31 +182,32 @@ EMSCRIPTEN_KEEPALIVE int32_t EditorSameName(const char* a, const char* b)
     return SameNameToWindows(a, b);
 }
 
-// A line's name as the system of the checked code page reads it, in UTF-8.
-static std::string ShownName(const std::string& bytes)
+// A line's name as a system of the code page reads it, in UTF-8.
+static std::string ShownName(const std::string& bytes, int32_t codePage)
 {
     AnsiNameText name;
-    DecodeAnsiName(bytes.data(), bytes.size(), Editor.codePage, &name);
+    DecodeAnsiName(bytes.data(), bytes.size(), codePage, &name);
     return name.unicode;
 }
 
-static json LineJson(const FileLine& line)
+static json LineJson(const FileLine& line, int32_t codePage)
 {
     json out = {{"start", line.byteStart}, {"end", line.byteEnd}, {"endsWithNewline", bool(line.endsWithNewline)},
-                {"slot", line.firstSlot}, {"pieces", line.pieces}, {"name", ShownName(line.name)}};
+                {"slot", line.firstSlot}, {"pieces", line.pieces}, {"name", ShownName(line.name, codePage)}};
     out["rect"] = RectJson(line.rect);
     return out;
 }
 
-// Reads a hotspot file's bytes into its lines, kept for the edits below.
-// Every byte before textEnd belongs to exactly one line; the bytes from there
-// on (from an end-of-text mark) are read by nobody.
-EMSCRIPTEN_KEEPALIVE const char* EditorReadLines(const unsigned char* bytes, uint32_t size)
+// Reads a hotspot file's bytes into its lines, kept for the edits below, the
+// names shown as the code page writes them. Every byte before textEnd belongs
+// to exactly one line; the bytes from there on (from an end-of-text mark) are
+// read by nobody.
+EMSCRIPTEN_KEEPALIVE const char* EditorReadLines(const unsigned char* bytes, uint32_t size, int32_t codePage)
 {
     ReadHotspotLines(bytes, size);
     json lines = json::array();
     for (const FileLine& line : HotspotLines.lines)
-        lines.push_back(LineJson(line));
+        lines.push_back(LineJson(line, KnownCodePage(codePage)));
     return Answer({{"textEnd", HotspotLines.textEnd}, {"lines", lines}});
 }
 
@@ -211,23 +217,23 @@ static const char* Verdict(int composed, const std::string& problem)
     return Answer(composed ? json::object() : json{{"problem", problem}});
 }
 
-// A new line "name left top right bottom", the name in the checked code page.
-EMSCRIPTEN_KEEPALIVE const char* EditorComposeLine(const char* typed, double left, double top, double right,
-                                                   double bottom)
+// A new line "name left top right bottom", the name in the code page.
+EMSCRIPTEN_KEEPALIVE const char* EditorComposeLine(const char* typed, int32_t codePage, double left, double top,
+                                                   double right, double bottom)
 {
     const double numbers[4] = {left, top, right, bottom};
     std::string problem;
-    return Verdict(ComposeLine(typed, numbers, Editor.codePage, &problem), problem);
+    return Verdict(ComposeLine(typed, numbers, KnownCodePage(codePage), &problem), problem);
 }
 
-// Line i with the rectangle and, unless typed is null, a new name, changed
-// where its values change.
-EMSCRIPTEN_KEEPALIVE const char* EditorEditLine(int32_t i, const char* typed, double left, double top, double right,
-                                                double bottom)
+// Line i with the rectangle and, unless typed is null, a new name in the
+// code page, changed where its values change.
+EMSCRIPTEN_KEEPALIVE const char* EditorEditLine(int32_t i, const char* typed, int32_t codePage, double left,
+                                                double top, double right, double bottom)
 {
     const double numbers[4] = {left, top, right, bottom};
     std::string problem;
-    return Verdict(EditLine(i, typed, numbers, Editor.codePage, &problem), problem);
+    return Verdict(EditLine(i, typed, numbers, KnownCodePage(codePage), &problem), problem);
 }
 
 EMSCRIPTEN_KEEPALIVE const char* EditorComposed()

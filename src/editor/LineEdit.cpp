@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 HotspotLinesRecord HotspotLines;
 
@@ -17,21 +18,27 @@ static void KeepPiece(const HotspotPiece* piece, void* context)
     static_cast<std::vector<HotspotPiece>*>(context)->push_back(*piece);
 }
 
+// Reads the bytes as the program does, into HotspotLines.read and .pieces.
+static void ReadBack(const unsigned char* bytes, uint64_t size)
+{
+    HotspotLines.pieces.clear();
+    ReadHotspotText(bytes, size, &HotspotLines.read, KeepPiece, &HotspotLines.pieces);
+}
+
 // The hotspot that a line's first piece makes, read alone: a line starts the
 // reader afresh, so alone it reads as it does in the file.
 static void ReadLineHotspot(const unsigned char* bytes, FileLine* line)
 {
-    static HotspotTableRecord table;
-    ReadHotspotText(bytes + line->byteStart, line->byteEnd - line->byteStart, &table, nullptr, nullptr);
-    line->name = table.slots[0].name;
-    line->rect = table.slots[0].rect;
+    ReadBack(bytes + line->byteStart, line->byteEnd - line->byteStart);
+    line->name = HotspotLines.read.slots[0].name;
+    line->rect = HotspotLines.read.slots[0].rect;
 }
 
 void ReadHotspotLines(const unsigned char* bytes, uint64_t size)
 {
-    static HotspotTableRecord table;
-    std::vector<HotspotPiece> pieces;
-    ReadHotspotText(bytes, size, &table, KeepPiece, &pieces);
+    ReadBack(bytes, size);
+    // Each line's own read below reads into the same record.
+    std::vector<HotspotPiece> pieces = std::move(HotspotLines.pieces);
     HotspotLines.text.assign(reinterpret_cast<const char*>(bytes), size);
     HotspotLines.lines.clear();
     HotspotLines.textEnd = 0;
@@ -99,9 +106,9 @@ static int JudgeComposed(const std::string& name, int32_t nameStart, const Hotsp
                          int nameTyped, std::string* problem)
 {
     std::string& line = HotspotLines.composed;
-    static HotspotTableRecord table;
-    std::vector<HotspotPiece> pieces;
-    ReadHotspotText(reinterpret_cast<const unsigned char*>(line.data()), line.size(), &table, KeepPiece, &pieces);
+    ReadBack(reinterpret_cast<const unsigned char*>(line.data()), line.size());
+    const std::vector<HotspotPiece>& pieces = HotspotLines.pieces;
+    const HotspotTableRecord& table = HotspotLines.read;
     // Within a line's first piece every character is its byte.
     std::string first = pieces.empty() ? std::string() : line.substr(0, size_t(pieces[0].length));
     HotspotField fields[kHotspotFields];

@@ -30,6 +30,9 @@ struct HotspotLinesRecord {
     std::vector<FileLine> lines;
     uint64_t textEnd;  // the bytes from here on (from an end-of-text mark) are read by nobody
     std::string composed;
+    // The program's reading of the last text read back: its table and its pieces.
+    HotspotTableRecord read;
+    std::vector<HotspotPiece> pieces;
 };
 
 extern HotspotLinesRecord HotspotLines;

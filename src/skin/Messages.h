@@ -9,6 +9,8 @@
 const char kNoIniText[] = "no valid ini file!";
 const char kNoBitmapText[] = "no valid Bitmap!";
 const char kNotBitmapText[] = "This isn't a bitmap file!";
+// A press whose sound does not play: the window shows it itself.
+const char kNoSoundText[] = "no valid sound file or sound device already in use!";
 
 // What the person has been told: the messages shown so far, and whether a
 // failed start-up is ending the program, after which nothing more is shown,

@@ -4,6 +4,7 @@
 #include "HotspotTable.h"
 #include "LayeredSkin.h"
 #include "LockedBlock.h"
+#include "Messages.h"
 #include "ShowMessage.h"
 #include "SkinImage.h"
 #include "Startup.h"

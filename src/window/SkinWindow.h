@@ -8,7 +8,6 @@
 const char kWindowClassName[] = "lumWin";
 const char kWindowTitle[] = "lum";
 const char kErrorTitle[] = "Error";
-const char kNoSoundText[] = "no valid sound file or sound device already in use!";
 const int kWindowLeft = 50;
 const int kWindowTop = 50;
 

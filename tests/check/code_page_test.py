@@ -18,7 +18,7 @@ import tempfile
 import unittest
 
 import lumdriver
-from lumdriver import LOW, windows_path
+from lumdriver import LOW, run_console, windows_path
 from skinfiles import tone
 from skinfolders import CODE_PAGE_FOLDERS, CODE_PAGE_PLAYED, make_code_page_folder, played_lines, write
 
@@ -35,10 +35,7 @@ def middle(line):
 
 
 def checker_report(command):
-    with tempfile.TemporaryFile() as output:
-        subprocess.run(command, stdout=output, stderr=subprocess.DEVNULL, timeout=300)
-        output.seek(0)
-        return json.loads(output.read())
+    return json.loads(run_console(command)[1])
 
 
 class CodePageTest(unittest.TestCase):

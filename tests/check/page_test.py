@@ -4,15 +4,15 @@ screenshot, and its pixels are compared with the skin and the hotspots.
 Run as: page_test.py PATH-TO-LUMCHECK
 """
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
 import unittest
 
 from skinfolders import KEY, bitmap, make_folder, run_check, wave
+from testskip import require_programs
 
-CHECKER = None
+CHECKER = BROWSER = None
 BOARD_LEFT, BOARD_TOP = 24, 24  # where the page puts the picture, at scale 1
 CHECKER_SQUARE, CHECKER_DARK, CHECKER_LIGHT = 8, (204, 204, 204), (255, 255, 255)
 OUTLINE = {"sound": (0, 80, 255), "minimise": (0, 160, 0), "exit": (224, 0, 0)}
@@ -37,13 +37,6 @@ def checker_colour(x, y):
     return CHECKER_LIGHT if (x // CHECKER_SQUARE + y // CHECKER_SQUARE) % 2 else CHECKER_DARK
 
 
-def chromium():
-    for name in ("chromium", "chromium-browser"):
-        if shutil.which(name):
-            return shutil.which(name)
-    return None
-
-
 class Screenshot:
     def __init__(self, path):
         raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
@@ -61,9 +54,6 @@ class Screenshot:
 class PageTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        browser = chromium()
-        if not browser:
-            raise unittest.SkipTest("chromium is not installed (scripts/setup installs it)")
         cls.temp = tempfile.TemporaryDirectory()
         root = cls.temp.name
         folder = os.path.join(root, "skin")
@@ -74,7 +64,7 @@ class PageTest(unittest.TestCase):
         assert status == 1, err  # line 4 is shadowed
         shot = os.path.join(root, "shot.png")
         profile = os.path.join(root, "profile")
-        subprocess.run([browser, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+        subprocess.run([BROWSER, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                         "--no-first-run", "--disable-background-networking", "--disable-component-update",
                         "--disable-sync", "--user-data-dir=" + profile, "--force-device-scale-factor=1",
                         "--force-color-profile=srgb", "--hide-scrollbars", "--screenshot=" + shot,
@@ -144,4 +134,5 @@ class PageTest(unittest.TestCase):
 
 if __name__ == "__main__":
     CHECKER = os.path.abspath(sys.argv.pop(1))
+    BROWSER, _ = require_programs("chromium", "convert")
     unittest.main()

@@ -9,21 +9,9 @@ import subprocess
 import sys
 import tempfile
 
-from lumdriver import windows_path
+from lumdriver import run_console as run, windows_path
+from testskip import skip
 from skinfolders import CODE_PAGE_FOLDERS, make_code_page_folder, make_every_kind_folder, make_folder, wave
-
-SKIP = 77
-
-
-def run(command):
-    # Into a file, not a pipe: Wine's background processes inherit the output
-    # and would hold a pipe open long after the program has ended.
-    with tempfile.TemporaryFile() as output:
-        code = subprocess.run(command, stdout=output, stderr=subprocess.DEVNULL, timeout=300,
-                              env=dict(os.environ, WINEDEBUG="-all")).returncode
-        output.seek(0)
-        return code, output.read()
-
 
 def folder_bytes(folder):
     return {name: open(os.path.join(folder, name), "rb").read() for name in sorted(os.listdir(folder))}
@@ -57,11 +45,9 @@ def check_page_file(windows, demo, root):
 def main():
     native, windows, demo_script = sys.argv[1:4]
     if not os.environ.get("WINEPREFIX"):
-        print("skipped: needs WINEPREFIX from the test session")
-        return SKIP
+        skip("needs WINEPREFIX from the test session")
     if os.environ.get("LUM_NO_32BIT") and "/win32/" in windows:
-        print("skipped: %s" % os.environ["LUM_NO_32BIT"])
-        return SKIP
+        skip(os.environ["LUM_NO_32BIT"])
     with tempfile.TemporaryDirectory() as root:
         demo = os.path.join(root, "demo")
         subprocess.run([sys.executable, demo_script, demo], check=True, timeout=120)

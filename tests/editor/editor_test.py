@@ -10,7 +10,6 @@ import re
 import struct
 import subprocess
 import sys
-import unittest
 import wave as wave_file
 import zipfile
 
@@ -19,7 +18,7 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
 from audiofiles import encoded_tone
-from editorcase import EditorCase, read
+from editorcase import EditorCase, read, run_cases
 from skinfiles import bitmap_bytes, picture, png_bytes
 
 from skinfolders import (CODE_PAGE_FOLDERS, KEY, make_code_page_folder, make_every_kind_folder, make_folder, plain_skin,
@@ -432,7 +431,7 @@ class PictureImport(EditorCase):
             if x < 3:
                 return (10, 20, 30, 127 if y == 0 else 0)      # see-through, also just below half
             if x < 5:
-                return (255, 0, 255, 255 if y else 128)       # opaque magenta, also just at half
+                return (*KEY, 255 if y else 128)              # opaque magenta, also just at half
             return (x * 20, y * 30, 200, 255)
 
         write(self.root, "picture.png", png_bytes(picture(13, 5, colour)))
@@ -527,4 +526,4 @@ class Board(EditorCase):
 if __name__ == "__main__":
     EditorCase.page_file, CHECKER, EditorCase.demo_script = map(os.path.abspath, sys.argv[1:4])
     del sys.argv[1:4]
-    unittest.main()
+    run_cases()

@@ -14,10 +14,9 @@ import os
 import shutil
 import subprocess
 import sys
-import unittest
 import zipfile
 
-from editorcase import EditorCase
+from editorcase import EditorCase, run_cases
 
 import lumdriver
 from audiofiles import encoded_tone
@@ -152,4 +151,4 @@ if __name__ == "__main__":
     EditorCase.page_file = os.path.abspath(sys.argv.pop(1))
     BoardFromTheEditor.lumcheck = os.path.abspath(sys.argv.pop(1))
     BoardFromTheEditor.picture = os.path.abspath(sys.argv.pop(1))
-    unittest.main()
+    run_cases()

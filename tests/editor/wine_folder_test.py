@@ -7,11 +7,10 @@ tests/support/lumdriver.py), with LUM_EXE and LUM_PROBE set.
 """
 import os
 import sys
-import unittest
 
 from selenium.webdriver.support.ui import Select
 
-from editorcase import EditorCase
+from editorcase import EditorCase, run_cases
 
 import lumdriver
 from lumdriver import HIGH, LOW
@@ -57,4 +56,4 @@ class FolderFromTheEditor(EditorCase):
 
 if __name__ == "__main__":
     EditorCase.page_file = os.path.abspath(sys.argv.pop(1))
-    unittest.main()
+    run_cases()

@@ -9,7 +9,6 @@ probe of the matching build.
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import unittest
@@ -23,18 +22,9 @@ FIRST_PAD = (40, 55)
 FIRST_PAD_TONE = 523.25
 
 
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
 def run_windows(program, *arguments):
-    """Exit code and output of a console program under Wine, the output read
-    from a file: Wine's background processes would hold a pipe open."""
-    with tempfile.TemporaryFile() as output:
-        code = subprocess.run(["wine", program, *arguments], stdout=output, stderr=subprocess.DEVNULL,
-                              timeout=120).returncode
-        output.seek(0)
-        return code, output.read().decode(errors="replace")
+    code, output = lumdriver.run_console(["wine", program, *arguments], timeout=120)
+    return code, output.decode(errors="replace")
 
 
 class UnpackedZip(unittest.TestCase):
@@ -63,7 +53,7 @@ class UnpackedZip(unittest.TestCase):
 
     def test_lumcheck_passes_the_demo_and_tells_its_version(self):
         checker = os.path.join(self.folder, FLAVOUR, "lumcheck.exe")
-        code, report = run_windows(checker, windows_path(self.demo))
+        code, report = run_windows(checker, lumdriver.windows_path(self.demo))
         self.assertEqual(code, 0, report)
         self.assertEqual(run_windows(checker, "--version"), (0, "lumcheck %s\n" % VERSION))
 

@@ -160,7 +160,7 @@ def big_skin_bytes():
         row[1::3] = bytes([y % 241]) * BIG_WIDTH
         row[2::3] = red
         if BIG_KEY[1] <= y < BIG_KEY[3]:
-            row[3 * BIG_KEY[0]:3 * BIG_KEY[2]] = b"\xff\x00\xff" * (BIG_KEY[2] - BIG_KEY[0])
+            row[3 * BIG_KEY[0]:3 * BIG_KEY[2]] = bytes(reversed(KEY)) * (BIG_KEY[2] - BIG_KEY[0])
         rows.append(bytes(row))  # 12,000 bytes: no row padding
     return bmp_file(BIG_WIDTH, BIG_HEIGHT, b"".join(rows))
 

@@ -1,6 +1,8 @@
 #ifndef LUM_TESTS_BITMAPFILE_H
 #define LUM_TESTS_BITMAPFILE_H
 
+#include "SkinImage.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,6 +28,9 @@ struct BitmapSpec {
     std::string pixels;
 };
 std::string MakeBitmap(const BitmapSpec& layout);
+
+// The model's see-through colour as one of PixelRows' 0xRRGGBB colours.
+const uint32_t kKeyPixel = uint32_t(kKeyColour[2]) << 16 | uint32_t(kKeyColour[1]) << 8 | kKeyColour[0];
 
 // A 24-bit pixel array of width x height from rows of 0xRRGGBB colours given
 // top row first, stored bottom-up, each row padded to 4 bytes with 0x77s that

@@ -9,7 +9,8 @@ import unittest
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.keys import Keys
 
-from editorpage import EditorPage, chromium_found
+from editorpage import EditorPage
+from testskip import require_programs
 
 
 def read(path):
@@ -22,8 +23,6 @@ class EditorCase(unittest.TestCase):
     page_file = demo_script = None
 
     def setUp(self):
-        if not chromium_found():
-            self.skipTest("chromium and chromedriver are not installed (scripts/setup installs them)")
         self.temp = tempfile.TemporaryDirectory()
         self.addCleanup(self.temp.cleanup)
         self.root = self.temp.name
@@ -79,3 +78,9 @@ class EditorCase(unittest.TestCase):
         folder = self.path("demo")
         subprocess.run([sys.executable, self.demo_script, folder], check=True, timeout=120)
         return folder
+
+
+def run_cases():
+    """Runs the script's cases, skipped where Chromium or its driver is missing."""
+    require_programs("chromium", "chromedriver")
+    unittest.main()

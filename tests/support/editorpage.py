@@ -18,10 +18,6 @@ from selenium.webdriver.support.ui import WebDriverWait
 WAIT = 30
 
 
-def chromium_found():
-    return shutil.which("chromium") and shutil.which("chromedriver")
-
-
 class EditorPage:
     def __init__(self, page, downloads, width=1280, height=900, before_load=None):
         self.profile = tempfile.mkdtemp(prefix="lum-editor-profile-")

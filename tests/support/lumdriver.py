@@ -15,9 +15,10 @@ import math
 import os
 import struct
 import subprocess
-import sys
 import tempfile
 import time
+
+from testskip import skip
 
 WINDOW_WAIT = 15.0
 EXIT_WAIT = 10.0
@@ -28,9 +29,6 @@ SETTLE = 0.3
 
 class DriverError(AssertionError):
     pass
-
-
-SKIP = 77
 
 
 def is_32_bit_program(path):
@@ -44,8 +42,7 @@ def is_32_bit_program(path):
 def skip_unless_it_runs(program):
     """Ends the test as skipped when the session cannot run this program."""
     if os.environ.get("LUM_NO_32BIT") and is_32_bit_program(program):
-        print("skipped: %s (%s)" % (os.environ["LUM_NO_32BIT"], program))
-        sys.exit(SKIP)
+        skip("%s (%s)" % (os.environ["LUM_NO_32BIT"], program))
 
 
 def require_session():
@@ -62,13 +59,24 @@ def skip_without_session():
     try:
         require_session()
     except DriverError as missing:
-        print("skipped: %s" % missing)
-        sys.exit(SKIP)
+        skip(missing)
 
 
 def windows_path(path):
     """The name a Windows program under Wine gives a file of this system."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def run_console(command, timeout=300):
+    """Exit code and output (bytes) of a console program, which may be a
+    Windows one under Wine: the output goes through a file, since Wine's
+    background processes inherit it and would hold a pipe open long after the
+    program has ended."""
+    with tempfile.TemporaryFile() as output:
+        code = subprocess.run(command, stdout=output, stderr=subprocess.DEVNULL, timeout=timeout,
+                              env=dict(os.environ, WINEDEBUG="-all")).returncode
+        output.seek(0)
+        return code, output.read()
 
 
 def run(command, timeout, **options):

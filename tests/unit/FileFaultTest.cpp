@@ -34,11 +34,9 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 
 namespace {
 
-const uint32_t kMagenta = 0xFF00FF;
-
 std::string SmallSkin()
 {
-    return MakeSkinFile(5, {{1, kMagenta, 2, 3, 4}, {5, 6, 7, kMagenta, 8}, {9, 9, 9, 9, kMagenta}});
+    return MakeSkinFile(5, {{1, kKeyPixel, 2, 3, 4}, {5, 6, 7, kKeyPixel, 8}, {9, 9, 9, 9, kKeyPixel}});
 }
 
 class FileFaultTest : public SkinModelTest {

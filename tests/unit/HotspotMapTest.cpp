@@ -51,7 +51,7 @@ TEST_F(HotspotMapTest, ReachCountsPixelsOnTheSkinAndWhoWinsThem)
     std::vector<std::vector<uint32_t>> rows(4, std::vector<uint32_t>(8, 0x808080));
     for (auto& row : rows)
         for (int x = 4; x < 8; x++)
-            row[x] = 0xFF00FF;
+            row[x] = kKeyPixel;
     std::string file = MakeSkinFile(8, rows);
     LoadFailure failure;
     ASSERT_EQ(BuildSkinFromBytes(BytesOf(file), file.size(), &failure), 1);

@@ -6,8 +6,6 @@
 
 namespace {
 
-const uint32_t kMagenta = 0xFF00FF;  // blue 255, green 0, red 255
-
 class SkinImageTest : public SkinModelTest {
 protected:
     // Builds the skin from a file's bytes: 1, or 0 with the reason in failure.
@@ -34,7 +32,7 @@ protected:
 
 TEST_F(SkinImageTest, FourMagentaPixelsGiveAWhiteMaskAndABlackPicture)
 {
-    ASSERT_EQ(BuildSkinOf(4, 1, PixelRows(4, {{kMagenta, kMagenta, kMagenta, kMagenta}})), 1);
+    ASSERT_EQ(BuildSkinOf(4, 1, PixelRows(4, {{kKeyPixel, kKeyPixel, kKeyPixel, kKeyPixel}})), 1);
     EXPECT_EQ(SkinImage.width, 4);
     EXPECT_EQ(SkinImage.height, 1);
     EXPECT_EQ(Bytes(SkinImage.mask, 12), std::string(12, '\xFF'));
@@ -48,8 +46,8 @@ TEST_F(SkinImageTest, RowsArePaddedAndEveryPixelIsClassified)
         ResetSkinModel();
         std::vector<uint32_t> top, bottom;
         for (int32_t x = 0; x < width; x++) {
-            top.push_back(x % 2 ? 0x123456 : kMagenta);
-            bottom.push_back(x % 2 ? kMagenta : 0xFF01FF);  // one green step off the key
+            top.push_back(x % 2 ? 0x123456 : kKeyPixel);
+            bottom.push_back(x % 2 ? kKeyPixel : 0xFF01FF);  // one green step off the key
         }
         std::string pixels = PixelRows(width, {top, bottom});
         ASSERT_EQ(BuildSkinOf(width, 2, pixels), 1) << "width " << width;
@@ -63,7 +61,7 @@ TEST_F(SkinImageTest, RowsArePaddedAndEveryPixelIsClassified)
             const std::vector<uint32_t>& colours = row == 0 ? bottom : top;
             for (int32_t x = 0; x < width; x++) {
                 size_t at = static_cast<size_t>(row * rowBytes + 3 * x);
-                bool key = colours[x] == kMagenta;
+                bool key = colours[x] == kKeyPixel;
                 std::string expectMask(3, key ? '\xFF' : '\0');
                 std::string expectPicture = key ? std::string(3, '\0') : pixels.substr(at, 3);
                 EXPECT_EQ(Bytes(SkinImage.mask + at, 3), expectMask)
@@ -88,11 +86,11 @@ TEST_F(SkinImageTest, WideRowsAreClassifiedPixelByPixel)
     std::vector<std::vector<uint32_t>> rows(5, std::vector<uint32_t>(width));
     for (int32_t x = 0; x < width; x++) {
         uint32_t decoy = decoys[x % decoys.size()];
-        rows[0][x] = kMagenta;
+        rows[0][x] = kKeyPixel;
         rows[1][x] = decoy;
-        rows[2][x] = (x * 7 + 3) % 5 < 2 ? kMagenta : decoy;
-        rows[3][x] = x % 16 == 0 || x % 16 == 15 || x == width - 1 ? kMagenta : decoy;
-        rows[4][x] = x % 16 == 0 || x % 16 == 15 || x == width - 1 ? decoy : kMagenta;
+        rows[2][x] = (x * 7 + 3) % 5 < 2 ? kKeyPixel : decoy;
+        rows[3][x] = x % 16 == 0 || x % 16 == 15 || x == width - 1 ? kKeyPixel : decoy;
+        rows[4][x] = x % 16 == 0 || x % 16 == 15 || x == width - 1 ? decoy : kKeyPixel;
     }
     std::string original = PixelRows(width, rows);
     std::string picture = original;
@@ -102,7 +100,7 @@ TEST_F(SkinImageTest, WideRowsAreClassifiedPixelByPixel)
                                         static_cast<int32_t>(rows.size()));
     uint64_t keyPixels = 0;
     for (const std::vector<uint32_t>& row : rows)
-        keyPixels += uint64_t(std::count(row.begin(), row.end(), kMagenta));
+        keyPixels += uint64_t(std::count(row.begin(), row.end(), kKeyPixel));
     EXPECT_EQ(seeThrough, keyPixels);
 
     uint64_t rowBytes = SkinRowBytes(width);
@@ -110,7 +108,7 @@ TEST_F(SkinImageTest, WideRowsAreClassifiedPixelByPixel)
         const std::vector<uint32_t>& colours = rows[rows.size() - 1 - stored];
         for (int32_t x = 0; x < width; x++) {
             size_t at = static_cast<size_t>(stored * rowBytes + 3 * x);
-            bool key = colours[x] == kMagenta;
+            bool key = colours[x] == kKeyPixel;
             EXPECT_EQ(mask.substr(at, 3), std::string(3, key ? '\xFF' : '\0')) << "row " << stored << " x " << x;
             EXPECT_EQ(picture.substr(at, 3), key ? std::string(3, '\0') : original.substr(at, 3))
                 << "row " << stored << " x " << x;
@@ -126,7 +124,7 @@ TEST_F(SkinImageTest, ColorTableBeforeTwentyFourBitPixelsIsSkipped)
     BitmapSpec layout;
     layout.clrUsed = 2;
     layout.colorEntries = 2;
-    layout.pixels = PixelRows(1, {{kMagenta}});
+    layout.pixels = PixelRows(1, {{kKeyPixel}});
     ASSERT_EQ(Build(MakeBitmap(layout)), 1);
     EXPECT_EQ(Bytes(SkinImage.mask, 3), std::string(3, '\xFF'));
 }
@@ -171,7 +169,7 @@ TEST_F(SkinImageTest, OnlyTheCopyInMemoryLosesItsKeyColour)
     BitmapSpec layout;
     layout.width = 3;
     layout.height = 3;
-    layout.pixels = PixelRows(3, {{kMagenta, 1, 2}, {3, kMagenta, 4}, {5, 6, kMagenta}});
+    layout.pixels = PixelRows(3, {{kKeyPixel, 1, 2}, {3, kKeyPixel, 4}, {5, 6, kKeyPixel}});
     std::string bytes = MakeBitmap(layout);
     std::string original = bytes;
     ASSERT_EQ(Build(bytes), 1);

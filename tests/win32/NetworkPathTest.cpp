@@ -1,3 +1,4 @@
+#include "Messages.h"
 #include "RecordingDesktopCalls.h"
 #include "SkinWindow.h"
 #include "WindowTestSupport.h"

@@ -5,7 +5,6 @@
 
 namespace {
 
-const uint32_t kKey = 0xFF00FF;
 const uint32_t kSurface = 0x2040C0;
 
 // Paints the skin onto a 32-bit surface filled with kSurface beforehand and
@@ -65,7 +64,7 @@ protected:
     {
         SkinWindowTest::SetUp();
         WriteFile("lum.ini", "");
-        WriteFile("lum.bmp", MakeSkinFile(3, {{kKey, 0x000000, 0xFFFFFF}, {0x123456, kKey, 0xFF01FF}}));
+        WriteFile("lum.bmp", MakeSkinFile(3, {{kKeyPixel, 0x000000, 0xFFFFFF}, {0x123456, kKeyPixel, 0xFF01FF}}));
         ASSERT_NE(CreateWindowNow(), nullptr);
     }
 };

@@ -144,23 +144,23 @@ function drawFace(name, titles, place) {
   return context.getImageData(0, 0, place.width, place.height);
 }
 
-// A line whose press area is the box, as the model writes it.
-function lineAround(name, box) {
+// A line whose press area is the box, as the model writes it in the code page.
+function lineAround(name, box, codePage) {
   const around = rectAround(box);
-  return around.problem ? around : composeLine(name, around.rect);
+  return around.problem ? around : composeLine(name, around.rect, codePage);
 }
 
 const inset = (box, by) => [box[0] + by, box[1] + by, box[2] - by, box[3] - by];
 
 // { picture, text } of the board: a pad per sound ({ name, title }) that
 // plays it, labelled with its title, and the stop pad playing stopName; or
-// { problem } when the model cannot write a line.
-export function drawBoard(name, pads, stopName) {
+// { problem } when the model cannot write a line in the code page.
+export function drawBoard(name, pads, stopName, codePage) {
   const place = layout(pads.length + 1);
-  const lines = [...pads.map((pad, i) => lineAround(pad.name, inset(place.pads[i], kInset))),
-                 lineAround(stopName, inset(place.pads[pads.length], kInset)),
-                 lineAround(facts().minimiseKeyword, inset(place.minimise, 1)),
-                 lineAround(facts().exitKeyword, inset(place.exit, 1))];
+  const lines = [...pads.map((pad, i) => lineAround(pad.name, inset(place.pads[i], kInset), codePage)),
+                 lineAround(stopName, inset(place.pads[pads.length], kInset), codePage),
+                 lineAround(facts().minimiseKeyword, inset(place.minimise, 1), codePage),
+                 lineAround(facts().exitKeyword, inset(place.exit, 1), codePage)];
   const refused = lines.find((line) => line.problem);
   if (refused) return refused;
   const text = new Uint8Array(lines.reduce((sum, line) => sum + line.bytes.length, 0));

@@ -76,7 +76,7 @@ function check() {
   doc.report = checkFolder(doc.codePage);
   const interiors = slotInteriors();
   doc.hotspots = Object.freeze(doc.report.hotspots.map((h) => ({ ...h, interior: interiors[h.slot - 1] })));
-  const read = readLines(doc.text);
+  const read = readLines(doc.text, doc.codePage);
   doc.lines = Object.freeze(read.lines);
   doc.textEnd = read.textEnd;
   if (doc.selected >= doc.lines.length) doc.selected = doc.lines.length - 1;
@@ -300,7 +300,8 @@ function cannotSave(name, problem) {
 // and the line stays as it was.
 export function setLine(index, name, rect) {
   const line = doc.lines[index];
-  const composed = line && line.name ? editLine(index, name, rect) : composeLine(name, rect);
+  const composed = line && line.name ? editLine(index, name, rect, doc.codePage)
+                                     : composeLine(name, rect, doc.codePage);
   if (composed.problem) { cannotSave(name === null ? line.name : name, composed.problem); return; }
   if (doc.lineProblem) say("");
   doc.lineProblem = "";
@@ -345,7 +346,7 @@ export function shiftSelected(dx, dy, grow) {
 // A new hotspot's name: the first sound of the list that the model can
 // write with the rectangle.
 function firstSoundName(rect) {
-  return doc.sounds.find((name) => !composeLine(name, rect).problem) || kNoSound;
+  return doc.sounds.find((name) => !composeLine(name, rect, doc.codePage).problem) || kNoSound;
 }
 
 // The selected line's numbers as typed; a line without a name gets the first sound.

@@ -110,7 +110,7 @@ async function newBoard(files) {
   const stop = addSounds([{ title: "stop", bytes: silentWave() }], true);
   const refused = [...sounds.refused, ...stop.refused].map((sentence) => " " + sentence).join("");
   if (!sounds.added.length || !stop.added.length) { say("No board was made." + failed + refused, true); return; }
-  const board = drawBoard(kBoardName, sounds.added, stop.added[0].name);
+  const board = drawBoard(kBoardName, sounds.added, stop.added[0].name, now().codePage);
   if (board.problem) { say("No board was made: " + board.problem, true); return; }
   const skin = pictureSkin(board.picture);
   if (!skin) { say("No board was made: the face does not fit in this page's memory.", true); return; }

@@ -95,9 +95,11 @@ export function rectAround(box) {
   return made.problem ? made : { rect: asRect(made.rect) };
 }
 
-// The file's lines as the program reads them, and where the read text ends.
-export function readLines(text) {
-  const read = withBytes(text, (p) => JSON.parse(bridge.model.UTF8ToString(bridge.model._EditorReadLines(p, text.length) >>> 0)));
+// The file's lines as the program reads them, names in the code page, and
+// where the read text ends.
+export function readLines(text, codePage) {
+  const read = withBytes(text, (p) => JSON.parse(bridge.model.UTF8ToString(
+    bridge.model._EditorReadLines(p, text.length, codePage) >>> 0)));
   read.lines = read.lines.map((line) => ({ ...line, rect: asRect(line.rect) }));
   return read;
 }
@@ -110,17 +112,18 @@ function composedLine(verdict) {
   return { bytes: heapBytes(m._EditorComposed(), m._EditorComposedSize() >>> 0) };
 }
 
-// A new line of the typed name and the rectangle. The numbers go to the
-// model as they are, which refuses those it cannot write.
-export function composeLine(name, rect) {
-  return composedLine(answer("EditorComposeLine", ["string", "number", "number", "number", "number"], [name, ...rect]));
+// A new line of the typed name, in the code page, and the rectangle. The
+// numbers go to the model as they are, which refuses those it cannot write.
+export function composeLine(name, rect, codePage) {
+  return composedLine(answer("EditorComposeLine", ["string", "number", "number", "number", "number", "number"],
+                             [name, codePage, ...rect]));
 }
 
-// Line index with a new rectangle and, unless name is null, a typed name:
-// only the fields that change are rewritten.
-export function editLine(index, name, rect) {
-  return composedLine(answer("EditorEditLine", ["number", "string", "number", "number", "number", "number"],
-                             [index, name, ...rect]));
+// Line index with a new rectangle and, unless name is null, a typed name in
+// the code page: only the fields that change are rewritten.
+export function editLine(index, name, rect, codePage) {
+  return composedLine(answer("EditorEditLine", ["number", "string", "number", "number", "number", "number", "number"],
+                             [index, name, codePage, ...rect]));
 }
 
 // The code pages the model knows, as { page, script }.
