@@ -26,6 +26,7 @@ const double kAimBelowDb = 0.001;
 
 struct Interpolator {
     float taps[kPhases - 1][kTaps];
+    float reach;  // no point between samples passes their largest magnitude times this
 };
 
 }  // namespace
@@ -53,6 +54,7 @@ static double BesselI0(double x)
 static void MakeInterpolator(Interpolator* filter)
 {
     const double halfWidth = kTapsAfter;
+    filter->reach = 0;
     for (int phase = 1; phase < kPhases; phase++) {
         double sum = 0;
         for (int k = 0; k < kTaps; k++) {
@@ -62,8 +64,13 @@ static void MakeInterpolator(Interpolator* filter)
             filter->taps[phase - 1][k] = float(tap);
             sum += tap;
         }
-        for (int k = 0; k < kTaps; k++)
+        double reach = 0;
+        for (int k = 0; k < kTaps; k++) {
             filter->taps[phase - 1][k] = float(filter->taps[phase - 1][k] / sum);
+            reach += std::fabs(filter->taps[phase - 1][k]);
+        }
+        // A little over, for the rounding of the float sums.
+        filter->reach = std::fmax(filter->reach, float(reach * 1.001));
     }
 }
 
@@ -143,17 +150,46 @@ static float RingAfter(const PlanarSound* sound, const Interpolator* filter)
     return peak;
 }
 
+static float SamplePeak(const PlanarSound* sound, uint64_t n)
+{
+    float peak = 0;
+    for (int32_t c = 0; c < sound->channelCount; c++)
+        peak = std::fmax(peak, std::fabs(sound->channels[c][n]));
+    return peak;
+}
+
+// The largest sample magnitude of the block of kTaps frames from start.
+static float BlockPeak(const PlanarSound* sound, uint64_t start)
+{
+    float peak = 0;
+    for (uint64_t n = start; n < sound->frames && n < start + kTaps; n++)
+        peak = std::fmax(peak, SamplePeak(sound, n));
+    return peak;
+}
+
 // Each frame's peak, the largest of every channel's PeakAfter, with the ring
-// beyond an end laid on the frames that make it; the largest of them.
-static float FramePeaks(const PlanarSound* sound, float* peaks)
+// beyond an end laid on the frames that make it; the largest of them. The
+// points between the samples are read only where they could reach the
+// ceiling or the largest peak read so far: the filter reaches the samples of
+// a block and the blocks on either side, and where their largest magnitude
+// times the filter's reach stays below both, the block's samples stand for
+// its peaks, which changes neither a frame's gain nor the largest peak.
+static float FramePeaks(const PlanarSound* sound, float* peaks, double ceiling)
 {
     Interpolator filter;
     MakeInterpolator(&filter);
     const uint64_t frames = sound->frames;
-    float largest = 0;
-    for (uint64_t n = 0; n < frames; n++) {
-        peaks[n] = FramePeak(sound, int64_t(n), &filter);
-        largest = std::fmax(largest, peaks[n]);
+    float largest = 0, previous = 0, current = BlockPeak(sound, 0);
+    for (uint64_t start = 0; start < frames; start += kTaps) {
+        const float next = BlockPeak(sound, start + kTaps);
+        const float bound = std::fmax(previous, std::fmax(current, next)) * filter.reach;
+        const int read = bound > ceiling || bound > largest;
+        for (uint64_t n = start; n < frames && n < start + kTaps; n++) {
+            peaks[n] = read ? FramePeak(sound, int64_t(n), &filter) : SamplePeak(sound, n);
+            largest = std::fmax(largest, peaks[n]);
+        }
+        previous = current;
+        current = next;
     }
     const float before = RingBefore(sound, &filter), after = RingAfter(sound, &filter);
     for (uint64_t n = 0; n < frames && n < uint64_t(kTaps); n++)
@@ -237,14 +273,14 @@ int LimitPeaks(const PlanarSound* sound, float* work, double gainDb, double ceil
     // off, aiming as far below as the last one ended above.
     const double ceiling = std::pow(10, ceilingDb / 20);
     double aim = std::pow(10, (ceilingDb - kAimBelowDb) / 20);
-    float peak = FramePeaks(sound, work);
+    float peak = FramePeaks(sound, work, aim);
     for (int pass = 0; pass < kMostPasses && peak > ceiling; pass++) {
         if (pass > 0)
             aim *= ceiling / peak;
         ReduceBeforePeaks(work, sound->frames, aim, sound->sampleRate);
         Release(work, sound->frames, sound->sampleRate);
         Scale(sound, work, 1);
-        peak = FramePeaks(sound, work);
+        peak = FramePeaks(sound, work, aim);
     }
     *truePeakDb = DbOf(peak);
     return 1;

@@ -103,16 +103,33 @@ TEST(PeakLimiterTest, NoPeakPassesTheCeiling)
 }
 
 // Below the ceiling the limiter does nothing: the output is the input times
-// the gain, and a silence stays silence.
+// the gain, and the true peak it reports is the sine's amplitude times the
+// gain, between the samples too (-inf for silence).
 TEST(PeakLimiterTest, UnderTheCeilingOnlyTheGain)
 {
-    LimitCase cases[] = {
-        {"a quiet sine raised 6 dB", Sine(0.2, 1000, 0, 4800), 6},
-        {"a sine lowered 20 dB", Sine(1, 200, 0, 4800), -20},
-        {"silence raised 20 dB", Constant(0, 4800), 20},
-        {"no frames", Constant(0, 0), 6},
+    struct GainCase {
+        const char* what;
+        Sound sound;
+        double gainDb;
+        double amplitude;
     };
-    for (LimitCase& c : cases) {
+    GainCase cases[] = {
+        {"a quiet sine raised 6 dB", Sine(0.2, 1000, 0, 4800), 6, 0.2},
+        {"a sine lowered 20 dB", Sine(1, 200, 0, 4800), -20, 1},
+        // Every sample 3 dB below the peak between them; faded in and out
+        // over 10 ms, after a quiet start, so that no cut rings.
+        {"a peak between the samples", Sine(0.5, kRate / 4, kPi / 4, 4800), 0, 0.5},
+        {"silence raised 20 dB", Constant(0, 4800), 20, 0},
+        {"no frames", Constant(0, 0), 6, 0},
+    };
+    std::vector<float>& between = cases[2].sound.channels[0];
+    for (size_t n = 0; n < 480; n++) {
+        const float fade = float(0.5 - 0.5 * std::cos(kPi * double(n) / 480));
+        between[n] *= fade;
+        between[between.size() - 1 - n] *= fade;
+    }
+    between.insert(between.begin(), 4800, 0.001f);
+    for (GainCase& c : cases) {
         const std::vector<float> before = c.sound.channels[0];
         PlanarSound planar = c.sound.Planar();
         double truePeakDb = 0;
@@ -121,13 +138,10 @@ TEST(PeakLimiterTest, UnderTheCeilingOnlyTheGain)
         const float gain = float(std::pow(10, c.gainDb / 20));
         for (size_t n = 0; n < before.size(); n++)
             ASSERT_FLOAT_EQ(c.sound.channels[0][n], before[n] * gain) << c.what << " at frame " << n;
-        double beforePeak = 0;
-        for (float sample : before)
-            beforePeak = std::fmax(beforePeak, std::fabs(sample) * gain);
-        if (beforePeak == 0)
+        if (c.amplitude == 0)
             EXPECT_EQ(truePeakDb, -HUGE_VAL) << c.what;
         else
-            EXPECT_NEAR(truePeakDb, 20 * std::log10(beforePeak), 0.05) << c.what;
+            EXPECT_NEAR(truePeakDb, 20 * std::log10(c.amplitude) + c.gainDb, 0.05) << c.what;
     }
 }
 
