@@ -19,6 +19,8 @@ const double kKaiserBeta = 8;
 // Samples past this (60 dB above full scale) are no decoded sound: refused,
 // so that no gain within the limits makes a float overflow.
 const float kLargestSample = 1000;
+// Reductions after the first, each on what the last one gave: white noise
+// limited everywhere needs one.
 const int kMostPasses = 4;
 // The reduction aims this far under the ceiling, so that the float products
 // that carry it, rounded, still land at or below the ceiling.
