@@ -1,10 +1,12 @@
 // Writes the seed corpora: usable skins and hotspot files of the shapes the
 // program meets, and the hostile ones it must refuse cleanly.
-// Usage: lum_fuzz_seeds <hotspot-folder> <skin-folder> [<line-edit-folder>]
+// Usage: lum_fuzz_seeds <hotspot-folder> <skin-folder> [<line-edit-folder> <levelling-folder>]
 #include "BitmapFile.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -215,21 +217,64 @@ void WriteLineEditSeeds()
     WriteSeed("end-of-text.edit", Edit(0, cp1252, "x.wav", keep, "ding.wav 1 1 9 9\x1A" "EXIT 0 0 20 20\n"));
 }
 
+// Samples as LevellingFuzz.cpp reads them: channels, the rate's place in its
+// list (4 is 48000 Hz), the gain in half dBs, the ceiling in quarter dBs
+// below 0, then the floats of each channel after the other's.
+std::string Levelling(int channels, int rateAt, int halfDbs, int quarterDbs, const std::vector<float>& samples)
+{
+    std::string bytes{char(channels), char(rateAt), char(halfDbs), char(quarterDbs)};
+    bytes.append(reinterpret_cast<const char*>(samples.data()), samples.size() * sizeof(float));
+    return bytes;
+}
+
+std::vector<float> Tone(float amplitude, double cycles, size_t frames)
+{
+    std::vector<float> samples(frames);
+    for (size_t n = 0; n < frames; n++)
+        samples[n] = amplitude * float(std::sin(6.283185307179586 * cycles * double(n) / double(frames)));
+    return samples;
+}
+
+void WriteLevellingSeeds()
+{
+    std::vector<float> click(600, 0.0f), quiet(600, 0.001f), stereo = Tone(0.9f, 5, 800);
+    click[300] = 1;
+    quiet[590] = 0.5f;
+    for (size_t n = 400; n < 800; n++)
+        stereo[n] = 0.2f * stereo[n];
+    WriteSeed("tone-raised.level", Levelling(1, 4, 20, 4, Tone(0.5f, 20, 1200)));
+    WriteSeed("between-samples.level", Levelling(1, 4, 6, 4, Tone(0.8f, 150, 600)));
+    WriteSeed("click.level", Levelling(1, 3, 12, 4, click));
+    WriteSeed("sound-at-the-end.level", Levelling(1, 1, 0, 0, quiet));
+    WriteSeed("stereo.level", Levelling(2, 4, 8, 4, stereo));
+    WriteSeed("lowered.level", Levelling(1, 4, -40, 4, Tone(1, 3, 300)));
+    std::vector<float> hostile = Tone(0.5f, 2, 64);
+    hostile[10] = NAN;
+    hostile[20] = INFINITY;
+    WriteSeed("not-numbers.level", Levelling(1, 4, 0, 4, hostile));
+    WriteSeed("three-channels.level", Levelling(3, 4, 0, 4, Tone(0.5f, 2, 60)));
+    WriteSeed("rate-too-low.level", Levelling(1, 0, 0, 4, Tone(0.5f, 2, 60)));
+    WriteSeed("no-frames.level", Levelling(2, 4, 10, 4, {}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: lum_fuzz_seeds <hotspot-folder> <skin-folder> [<line-edit-folder>]\n");
+    if (argc != 3 && argc != 5) {
+        std::fprintf(stderr,
+                     "usage: lum_fuzz_seeds <hotspot-folder> <skin-folder> [<line-edit-folder> <levelling-folder>]\n");
         return 2;
     }
     folderOut = argv[1];
     WriteHotspotSeeds();
     folderOut = argv[2];
     WriteSkinSeeds();
-    if (argc == 4) {
+    if (argc == 5) {
         folderOut = argv[3];
         WriteLineEditSeeds();
+        folderOut = argv[4];
+        WriteLevellingSeeds();
     }
     std::printf("lum_fuzz_seeds: %d seeds\n", seedCount);
     return 0;

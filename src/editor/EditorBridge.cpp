@@ -11,6 +11,7 @@
 #include "HotspotMap.h"
 #include "HotspotTable.h"
 #include "LineEdit.h"
+#include "PeakLimiter.h"
 #include "PictureSkin.h"
 #include "ReportWriters.h"
 #include "SkinCheck.h"
@@ -21,6 +22,9 @@
 #include <emscripten/emscripten.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -273,6 +277,51 @@ EMSCRIPTEN_KEEPALIVE const char* EditorPictureSkin(const unsigned char* rgba, in
 EMSCRIPTEN_KEEPALIVE const unsigned char* EditorPictureSkinBytes()
 {
     return Editor.pictureFile.data();
+}
+
+// A pad's sound as the page holds it: each channel's frames after the
+// other's, the first channel at samples.
+static PlanarSound SoundAt(float* samples, float** pointers, int32_t channels, uint32_t frames, double sampleRate)
+{
+    pointers[0] = samples;
+    pointers[1] = samples + frames;
+    return {pointers, channels, frames, sampleRate};
+}
+
+// The sound times the gain, limited in place so that its true peak stays at
+// or below the ceiling: the true peak of the result in dBTP (-Infinity for
+// silence), or NaN when the model refuses the sound or has no room for the
+// limiter's work, which it frees before it answers.
+EMSCRIPTEN_KEEPALIVE double EditorLimitPeaks(float* samples, int32_t channels, uint32_t frames, double sampleRate,
+                                             double gainDb, double ceilingDb)
+{
+    // 64-bit, since the module's size_t would wrap past 4 GiB.
+    const uint64_t workBytes = (uint64_t(frames) + 1) * sizeof(float);
+    float* work = workBytes <= SIZE_MAX ? static_cast<float*>(std::malloc(size_t(workBytes))) : nullptr;
+    if (!work)
+        return NAN;
+    float* pointers[kMaxSoundChannels];
+    PlanarSound sound = SoundAt(samples, pointers, channels, frames, sampleRate);
+    double truePeakDb = NAN;
+    const char* problem = nullptr;
+    if (!LimitPeaks(&sound, work, gainDb, ceilingDb, &truePeakDb, &problem))
+        truePeakDb = NAN;
+    std::free(work);
+    return truePeakDb;
+}
+
+// The frames start <= i < end of the sound without its leading and trailing
+// silence, as {start, end} ({0, 0} when all of it is silence), or {problem}.
+EMSCRIPTEN_KEEPALIVE const char* EditorSoundSpan(float* samples, int32_t channels, uint32_t frames,
+                                                 double sampleRate)
+{
+    float* pointers[kMaxSoundChannels];
+    PlanarSound sound = SoundAt(samples, pointers, channels, frames, sampleRate);
+    uint64_t start = 0, end = 0;
+    const char* problem = nullptr;
+    if (!SoundSpan(&sound, &start, &end, &problem))
+        return Answer({{"problem", problem}});
+    return Answer({{"start", start}, {"end", end}});
 }
 
 }  // extern "C"

@@ -193,3 +193,40 @@ export function pictureSkin(picture) {
   if (!made.size) return null;
   return { ...made, bytes: heapBytes(bridge.model._EditorPictureSkinBytes(), made.size) };
 }
+
+// Lends the planar channels (Float32Arrays of one length) to the module as
+// one block, each channel after the other's, for the length of use(pointer).
+function withSamples(channels, use) {
+  const m = bridge.model, frames = channels[0].length;
+  const pointer = m._malloc(Math.max(channels.length * frames * 4, 1)) >>> 0;
+  if (!pointer) throw new Error("no memory for " + channels.length * frames + " samples");
+  channels.forEach((channel, c) => m.HEAPF32.set(channel, pointer / 4 + c * frames));
+  try { return use(pointer); } finally { m._free(pointer); }
+}
+
+// The channels times the gain (dB), limited so that their true peak stays at
+// or below the ceiling (dBTP): { channels, truePeakDb } with new arrays and
+// the true peak of the result (-Infinity for silence), or null when the
+// model refuses the sound or has no room for it. A caller lowers the gain
+// while truePeakDb still passes the ceiling.
+export function limitPeaks(channels, sampleRate, gainDb, ceilingDb) {
+  const frames = channels[0].length;
+  try {
+    return withSamples(channels, (p) => {
+      const truePeakDb = bridge.model._EditorLimitPeaks(p, channels.length, frames, sampleRate, gainDb, ceilingDb);
+      if (Number.isNaN(truePeakDb)) return null;
+      const heap = bridge.model.HEAPF32;  // read anew: the module's memory may have grown
+      return { channels: channels.map((_, c) => heap.slice(p / 4 + c * frames, p / 4 + (c + 1) * frames)), truePeakDb };
+    });
+  } catch (e) {
+    return null;  // no room for the samples
+  }
+}
+
+// The frames start <= i < end that hold the sound, without its leading and
+// trailing silence: { start, end } ({ 0, 0 } when all is silence), or
+// { problem }.
+export function soundSpan(channels, sampleRate) {
+  return withSamples(channels, (p) => answer("EditorSoundSpan", ["number", "number", "number", "number"],
+                                             [p, channels.length, channels[0].length, sampleRate]));
+}
