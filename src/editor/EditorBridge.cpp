@@ -181,6 +181,14 @@ EMSCRIPTEN_KEEPALIVE const char* EditorSafeSoundName(const char* typed, int32_t 
     return Editor.answer.c_str();
 }
 
+// Why Windows can hold no file of the name (one part of a path, size bytes
+// of UTF-8, a 0 byte among them), or "".
+EMSCRIPTEN_KEEPALIVE const char* EditorFileNameProblem(const char* name, uint32_t size)
+{
+    Editor.answer = FileNameProblem(std::string(name, size));
+    return Editor.answer.c_str();
+}
+
 EMSCRIPTEN_KEEPALIVE int32_t EditorSameName(const char* a, const char* b)
 {
     return SameNameToWindows(a, b);

@@ -206,13 +206,23 @@ int EditLine(int32_t index, const char* typed, const double numbers[4], int32_t 
 static const char kNotInFileNames[] = "<>:\"/\\|?*";
 static const char kStandIn = '-';
 static const char kFallbackStem[] = "sound";
+// Names Windows gives its devices, with or without an extension.
+static const char* const kDeviceNames[] = {"CON", "PRN", "AUX", "NUL"};
+static const char* const kNumberedDevices[] = {"COM", "LPT"};
+static const uint64_t kLongestFileName = 255;  // UTF-16 units
+
+// Whether Windows allows the byte, as a character of its own, in no file
+// name. A byte of a longer UTF-8 character is never one of these.
+static int NotInFileNames(unsigned char byte)
+{
+    return byte < ' ' || byte == 0x7F || std::strchr(kNotInFileNames, byte);
+}
 
 // Whether one character, written in the code page, stays inside a name when
 // the program reads it.
 static int StaysInName(const std::string& character, int32_t codePage)
 {
-    unsigned char first = static_cast<unsigned char>(character[0]);
-    if (first < ' ' || first == 0x7F || (character.size() == 1 && std::strchr(kNotInFileNames, first)))
+    if (character.size() == 1 && NotInFileNames(static_cast<unsigned char>(character[0])))
         return 0;
     std::string bytes;
     std::string unwritable;
@@ -272,4 +282,45 @@ std::string SafeSoundName(const char* typed, int32_t codePage)
         CutLastCharacter(&stem);
     HotspotLines.composed.clear();
     return stem + extension;
+}
+
+// Windows reads the name up to its first dot as the device's, in any case.
+static int IsDeviceName(const std::string& name)
+{
+    std::string stem = name.substr(0, name.find('.'));
+    for (char& c : stem)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    for (const char* device : kDeviceNames)
+        if (stem == device)
+            return 1;
+    for (const char* device : kNumberedDevices)
+        if (stem.size() == 4 && stem.compare(0, 3, device) == 0 && stem[3] >= '1' && stem[3] <= '9')
+            return 1;
+    return 0;
+}
+
+// A character outside the BMP takes two UTF-16 units; its UTF-8 starts at 0xF0.
+static uint64_t Utf16Units(const std::string& name)
+{
+    uint64_t units = 0;
+    for (unsigned char byte : name)
+        units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
+    return units;
+}
+
+std::string FileNameProblem(const std::string& name)
+{
+    if (name.empty())
+        return "the name is empty";
+    for (unsigned char byte : name)
+        if (NotInFileNames(byte))
+            return "Windows allows " + ByteName(byte) + " in no file name";
+    if (name.back() == '.' || name.back() == ' ')
+        return "Windows drops a dot or a space at the end of a file name";
+    if (IsDeviceName(name))
+        return "Windows keeps the name \"" + name.substr(0, name.find('.')) + "\" for a device";
+    if (Utf16Units(name) > kLongestFileName)
+        return "the name is longer than Windows allows (" + std::to_string(kLongestFileName) + " characters)";
+    return std::string();
 }

@@ -67,4 +67,11 @@ int EditLine(int32_t index, const char* typed, const double numbers[4], int32_t 
 // "bell ring.wav" becomes "bell-ring.wav".
 std::string SafeSoundName(const char* typed, int32_t codePage);
 
+// Why Windows can hold no file of the name (one part of a path, UTF-8, any
+// bytes, a 0 byte included), or "" when it can: an empty name, a control
+// character or one of <>:"/\|?*, a dot or space at the end, a device's
+// name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with any extension,
+// in any case), more than 255 UTF-16 units.
+std::string FileNameProblem(const std::string& name);
+
 #endif

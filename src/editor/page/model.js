@@ -230,3 +230,10 @@ export function soundSpan(channels, sampleRate) {
   return withSamples(channels, (p) => answer("EditorSoundSpan", ["number", "number", "number", "number"],
                                              [p, channels.length, channels[0].length, sampleRate]));
 }
+
+// Why Windows can hold no file of the name (one part of a path), or "". The
+// name goes as bytes, so that a 0 in it or its length reaches the model.
+export function fileNameProblem(name) {
+  const bytes = new TextEncoder().encode(name);
+  return withBytes(bytes, (p) => bridge.model.UTF8ToString(bridge.model._EditorFileNameProblem(p, bytes.length) >>> 0));
+}
