@@ -1,0 +1,18 @@
+// The colours a board's pads are painted in, each dark enough that a white
+// label on it reads at a contrast of 4.5:1 or more. The stop pad has a
+// colour of its own, which no sound pad takes, so that it is found at once.
+
+export const kPadColours = Object.freeze([
+  "#c0392b",  // red
+  "#b5460f",  // orange
+  "#8c6d00",  // ochre
+  "#2e7d32",  // green
+  "#00796b",  // teal
+  "#1565c0",  // blue
+  "#3949ab",  // indigo
+  "#8e24aa",  // purple
+  "#ad1457",  // pink
+  "#6d4c41",  // brown
+]);
+
+export const kStopColour = "#455a64";  // slate
