@@ -228,6 +228,17 @@ test("a zip bomb is refused from its declared sizes, and one whose sizes lie sto
   assert.ok(Date.now() - started < 1000, `read for ${Date.now() - started} ms`);
 });
 
+// A zip whose first entry's local header offset points into the second
+// entry's data, at 30 bytes that are no header followed by the first's bytes.
+function aimedAtNoHeader() {
+  const fake = concat([utf8("JUNK"), new Uint8Array(26), utf8("abc")]);
+  return patched(zipSync({ "a.wav": utf8("abc"), "b.bin": fake }, { level: 0 }), (v, b) => {
+    const local1 = v.getUint32(centralAt(b, 1) + 42, true);
+    const data1 = local1 + 30 + v.getUint16(local1 + 26, true) + v.getUint16(local1 + 28, true);
+    v.setUint32(centralAt(b, 0) + 42, data1, true);
+  });
+}
+
 test("damaged, hostile and foreign zips are refused with a sentence, never an exception", () => {
   const good = zipSync({ "bell.wav": utf8("ding ".repeat(100)), "\u00e9.wav": utf8("x") });
   const central0 = centralAt(good, 0), central1 = centralAt(good, 1);
@@ -238,10 +249,22 @@ test("damaged, hostile and foreign zips are refused with a sentence, never an ex
     ["a stored entry of the wrong size",
      patched(zipSync({ "a.wav": utf8("abc") }, { level: 0 }), (v, b) => v.setUint32(centralAt(b, 0) + 20, 2, true)),
      'The zip\'s entry "a.wav" is damaged'],
+    ["a stored entry shorter than declared, its CRC-32 right for what it holds",
+     patched(zipSync({ "a.wav": utf8("abc") }, { level: 0 }), (v, b) => {
+       const at = centralAt(b, 0), ab = zipSync({ "a.wav": utf8("ab") });
+       v.setUint32(at + 20, 2, true);
+       v.setUint32(at + 16, view(ab).getUint32(centralAt(ab, 0) + 16, true), true);
+     }),
+     'The zip\'s entry "a.wav" is damaged'],
+    ["an entry whose header is none", aimedAtNoHeader(), 'The zip\'s entry "a.wav" is damaged'],
     ["a local header out of the bytes", patched(good, (v) => v.setUint32(central0 + 42, good.length - 10, true)),
      'The zip\'s entry "bell.wav" is damaged'],
     ["ZIP64 sizes", patched(good, (v) => v.setUint32(central0 + 24, 0xffffffff, true)), /ZIP64/],
     ["a ZIP64 directory", patched(good, (v) => v.setUint32(endOf(good) + 16, 0xffffffff, true)), /ZIP64/],
+    ["a ZIP64 directory's length", patched(good, (v) => v.setUint32(endOf(good) + 12, 0xffffffff, true)), /ZIP64/],
+    ["a ZIP64 count", patched(good, (v) => { v.setUint16(endOf(good) + 8, 0xffff, true); v.setUint16(endOf(good) + 10, 0xffff, true); }),
+     /ZIP64/],
+    ["a ZIP64 locator", patched(good, (v) => v.setUint32(endOf(good) - 20, 0x07064b50, true)), /ZIP64/],
     ["an encrypted entry", patched(good, (v) => v.setUint16(central0 + 8, 1, true)),
      'The zip\'s entry "bell.wav" is encrypted, which the page does not read'],
     ["another method", patched(good, (v) => v.setUint16(central0 + 10, 12, true)),
@@ -256,6 +279,7 @@ test("damaged, hostile and foreign zips are refused with a sentence, never an ex
      "The zip is damaged: an entry of its directory passes the directory's end"],
     ["several disks", patched(good, (v) => v.setUint16(endOf(good) + 4, 1, true)), /spread over several files/],
     ["no zip at all", utf8("lum.ini"), /^The file is no zip/],
+    ["bytes after the end of the directory", concat([good, utf8("junk")]), /^The file is no zip/],
     ["not bytes", [1, 2, 3], /^The file is no zip/],
   ];
   for (const [what, bytes, problem] of cases) {

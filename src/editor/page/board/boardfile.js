@@ -114,11 +114,5 @@ export function readBoardFile(bytes, { mostPads, hasSound }) {
   if (problem) return { problem };
   const refused = boardProblem(file, mostPads, hasSound);
   if (refused) return { problem: refused };
-  return {
-    board: {
-      name: file.name,
-      stopLabel: file.stopLabel,
-      pads: file.pads.map(({ label, sound, colour }) => ({ label, sound, colour })),
-    },
-  };
+  return { board: { name: file.name, stopLabel: file.stopLabel, pads: file.pads } };
 }

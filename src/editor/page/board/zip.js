@@ -183,11 +183,12 @@ function crc32(bytes) {
   return (crc ^ -1) >>> 0;
 }
 
-// The entry's packed bytes, read from behind its local header, or null.
-function packedBytes(r, entry, directoryStart) {
+// The entry's packed bytes, read from behind its local header, or null
+// when the header or the bytes are not all within the zip.
+function packedBytes(r, entry) {
   if (!r.fits(entry.local, kLocalBytes) || r.u32(entry.local) !== kLocalSignature) return null;
   const start = entry.local + kLocalBytes + r.u16(entry.local + 26) + r.u16(entry.local + 28);
-  return start + entry.packedSize <= directoryStart ? r.bytes(start, entry.packedSize) : null;
+  return r.bytes(start, entry.packedSize);
 }
 
 // The deflated bytes unpacked in chunks, stopped as soon as they give more
@@ -210,8 +211,8 @@ function inflated(packed, size) {
 }
 
 // The entry's bytes, or null when they are damaged.
-function unpacked(r, entry, directoryStart) {
-  const packed = packedBytes(r, entry, directoryStart);
+function unpacked(r, entry) {
+  const packed = packedBytes(r, entry);
   if (packed === null) return null;
   const bytes = entry.method === kStored ? (packed.length === entry.size ? packed.slice() : null)
                                          : inflated(packed, entry.size);
@@ -241,7 +242,7 @@ export function readZip(bytes, { largestBytes, mostEntries, nameProblem, sameNam
   if (duplicate) return { problem: duplicate };
   const out = new Map();
   for (let i = 0; i < files.length; i++) {
-    const content = unpacked(r, files[i], directory.start);
+    const content = unpacked(r, files[i]);
     if (content === null) return { problem: `The zip's entry "${files[i].name}" is damaged` };
     out.set(placed.paths[i], content);
   }
