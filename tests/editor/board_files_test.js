@@ -13,6 +13,11 @@ let palette, boardfile, zip;
 test.before(async () => { [palette, boardfile, zip] = await modules; });
 
 const utf8 = (text) => new TextEncoder().encode(text);
+const concat = (parts) => {
+  const all = new Uint8Array(parts.reduce((sum, part) => sum + part.length, 0));
+  parts.reduce((at, part) => (all.set(part, at), at + part.length), 0);
+  return all;
+};
 
 // WCAG 2's relative luminance of "#rrggbb".
 function luminance(colour) {
@@ -85,7 +90,8 @@ test("a board file that is no board of this page is refused with what is wrong",
     ["a sound not in the folder", fileOf(withPads([{ ...pad, sound: "x.wav" }])),
      'lum-board.json names "x.wav", which is not in the folder'],
     ["damaged JSON", utf8('{"version": 1,'), /^lum-board\.json is damaged: /],
-    ["bytes that are no UTF-8", new Uint8Array([0x7b, 0xff, 0x7d]), /^lum-board\.json is damaged: /],
+    ["a name that is no UTF-8", concat([utf8('{"version": 1, "name": "'), new Uint8Array([0xff]), utf8('", "stopLabel": "", "pads": []}')]),
+     /^lum-board\.json is damaged: /],
     ["a list", fileOf([withPads([])]), "lum-board.json is damaged: it holds no record of a board"],
     ["null", utf8("null"), "lum-board.json is damaged: it holds no record of a board"],
     ["a string, not bytes", '{"version": 1}', "lum-board.json is damaged: it is no file's bytes"],
@@ -100,7 +106,6 @@ test("a board file that is no board of this page is refused with what is wrong",
     ["a pad without its colour", fileOf(withPads([{ label: "a", sound: "bell.wav" }])),
      'lum-board.json gives pad 1 no field "colour"'],
     ["a label that is a number", fileOf(withPads([{ ...pad, label: 3 }])), "lum-board.json gives pad 1 a label that is not text"],
-    ["a name that is a number", fileOf({ ...withPads([]), name: 3 }), "lum-board.json gives the board a name that is not text"],
     ["a sound that is a list", fileOf(withPads([{ ...pad, sound: ["bell.wav"] }])),
      "lum-board.json gives pad 1 a sound that is not text"],
     ["a colour of no palette", fileOf(withPads([{ ...pad, colour: "#ffff00" }])),
@@ -116,11 +121,6 @@ test("a board file that is no board of this page is refused with what is wrong",
   }
 });
 
-const concat = (parts) => {
-  const all = new Uint8Array(parts.reduce((sum, part) => sum + part.length, 0));
-  parts.reduce((at, part) => (all.set(part, at), at + part.length), 0);
-  return all;
-};
 const view = (bytes) => new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
 const endOf = (bytes) => bytes.length - 22;  // the zips made here have no comment
 // Where the central directory's entry i starts.
@@ -171,7 +171,6 @@ test("one folder that holds every file is taken off; folders in it, and other pa
     [{ "board/lum.ini": data, "board/skin/lum.bmp": data }, /"board\/skin\/lum\.bmp" in a folder of its own/],
     [{ "lum.ini": data, "sounds/bell.wav": data }, /"sounds\/bell\.wav" in a folder of its own/],
     [{ "../x": data }, /"\.\.\/x" reaches out of its folder/],
-    [{ "board/../../x": data }, /"board\/\.\.\/\.\.\/x" reaches out/],
     [{ "/x": data }, /"\/x" has an absolute path/],
     [{ "C:x": data }, /"C:x" names a drive/],
     [{ "a\\b": data }, /"a\\b" has a backslash/],
