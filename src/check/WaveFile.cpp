@@ -202,6 +202,7 @@ static int WalkChunks(WaveScan* scan, WaveFormat* format, std::string* problem)
                            std::to_string(scan->fileLength - body) + " follow it in the file";
                 return 0;
             }
+            format->dataBytes = size;
             haveData = 1;
         }
         position = body + size + (size & 1);
@@ -255,4 +256,21 @@ WaveVerdict JudgeWaveFile(const char* path, std::string* problem)
     *problem = std::string("uses WAVE format ") + tag + (name.empty() ? "" : " (" + name + ")") +
                ", which a plain Windows may have no codec for";
     return WaveVerdict::NeedsCodec;
+}
+
+// PCM, float, A-law and mu-law: a frame is the channels' samples side by
+// side, so the data's size gives the length.
+static int HasFixedSampleSize(uint16_t formatTag)
+{
+    return formatTag == 0x0001 || formatTag == 0x0003 || formatTag == 0x0006 || formatTag == 0x0007;
+}
+
+double WaveSeconds(const char* path)
+{
+    WaveFormat format;
+    std::string why;
+    if (!InspectWaveFile(path, &format, &why) || !HasFixedSampleSize(format.formatTag))
+        return 0;
+    uint64_t frameBytes = uint64_t(format.channels) * ((format.bitsPerSample + 7u) / 8u);
+    return frameBytes ? double(format.dataBytes / frameBytes) / format.sampleRate : 0;
 }

@@ -9,6 +9,7 @@ struct WaveFormat {
     uint16_t channels;
     uint32_t sampleRate;
     uint16_t bitsPerSample;
+    uint64_t dataBytes;   // the data chunk's size
 };
 
 enum class WaveVerdict {
@@ -20,5 +21,9 @@ enum class WaveVerdict {
 // The verdict on a sound file, and unless it plays, what to say of it after
 // "The sound file NAME ".
 WaveVerdict JudgeWaveFile(const char* path, std::string* problem);
+
+// How long the sound file lasts, in seconds, for a WAVE format whose
+// samples all have one size; 0 when that cannot be told.
+double WaveSeconds(const char* path);
 
 #endif

@@ -175,6 +175,11 @@ EMSCRIPTEN_KEEPALIVE const char* EditorSoundVerdict(const char* path)
     return Answer({{"plays", verdict == WaveVerdict::Plays}, {"problem", problem}});
 }
 
+EMSCRIPTEN_KEEPALIVE double EditorSoundSeconds(const char* path)
+{
+    return WaveSeconds(path);
+}
+
 EMSCRIPTEN_KEEPALIVE const char* EditorSafeSoundName(const char* typed, int32_t codePage)
 {
     Editor.answer = SafeSoundName(typed, KnownCodePage(codePage));

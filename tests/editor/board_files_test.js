@@ -40,7 +40,7 @@ test("every colour of the palette keeps a white label readable, and each is its 
 });
 
 const kMostPads = 29;
-const inFolder = new Set(["bell.wav", "horn.wav"]);
+const inFolder = new Set(["bell.wav", "horn.wav", "stop.wav"]);
 const readBoard = (bytes) => boardfile.readBoardFile(bytes, { mostPads: kMostPads, hasSound: (p) => inFolder.has(p) });
 const fileOf = (file) => utf8(JSON.stringify(file));
 
@@ -48,6 +48,7 @@ function aBoard() {
   return {
     name: "Quiz night \u{1F514}",
     stopLabel: "Hush",
+    stopSound: "stop.wav",
     pads: [
       { label: "Right \"answer\"", sound: "bell.wav", colour: palette.kPadColours[0] },
       { label: "\u{1F514}".repeat(200), sound: "horn.wav", colour: palette.kPadColours[9] },
@@ -62,21 +63,22 @@ test("a board file reads back as the board, in the same bytes whatever the order
   assert.ok(text.endsWith("}\n"));
   assert.deepEqual(readBoard(bytes), { board: aBoard() });
   const shuffled = { pads: aBoard().pads.map(({ colour, sound, label }) => ({ colour, sound, label })),
-                     stopLabel: "Hush", name: aBoard().name };
+                     stopSound: "stop.wav", stopLabel: "Hush", name: aBoard().name };
   assert.deepEqual(boardfile.boardFileBytes(shuffled), bytes);
-  // What is not a board is written as an empty one, never thrown on; a pad
-  // that is none is written so that it is refused.
+  // What is not a board is written as an empty one, never thrown on, whose
+  // stop pad plays nothing, and which is refused; so is a pad that is none.
   for (const notABoard of [null, 7, { name: 7, pads: "x" }])
-    assert.deepEqual(readBoard(boardfile.boardFileBytes(notABoard)), { board: { name: "", stopLabel: "", pads: [] } });
-  assert.match(readBoard(boardfile.boardFileBytes({ pads: [null] })).problem, /names "", which is not in the folder/);
+    assert.match(readBoard(boardfile.boardFileBytes(notABoard)).problem, /names "", which is not in the folder/);
+  const emptyPad = readBoard(boardfile.boardFileBytes({ stopSound: "stop.wav", pads: [null] }));
+  assert.match(emptyPad.problem, /names "", which is not in the folder/);
 });
 
 test("a board file that is no board of this page is refused with what is wrong", () => {
-  const withPads = (pads) => ({ version: 1, name: "b", stopLabel: "s", pads });
+  const withPads = (pads) => ({ version: 1, name: "b", stopLabel: "s", stopSound: "stop.wav", pads });
   const pad = { label: "a", sound: "bell.wav", colour: palette.kPadColours[1] };
   const cases = [
     ["a 10 MB label", fileOf(withPads([{ ...pad, label: "x".repeat(10 * 1024 * 1024) }])),
-     "lum-board.json is 10485860 bytes; a board file has at most 262144"],
+     /^lum-board\.json is 1048\d{4} bytes; a board file has at most 262144$/],
     ["a label of 201 characters", fileOf(withPads([pad, { ...pad, label: "x".repeat(201) }])),
      "lum-board.json gives pad 2 a label of 201 characters; labels may have at most 200"],
     ["a board name too long", fileOf({ ...withPads([]), name: "n".repeat(201) }),
@@ -100,6 +102,8 @@ test("a board file that is no board of this page is refused with what is wrong",
     ["a field named __proto__", utf8('{"version": 1, "name": "", "stopLabel": "", "pads": [], "__proto__": {}}'),
      'lum-board.json gives the board a field "__proto__", which this page does not know'],
     ["a missing field", fileOf({ version: 1, name: "b", pads: [] }), 'lum-board.json gives the board no field "stopLabel"'],
+    ["a stop pad that plays nothing of the folder", fileOf({ ...withPads([]), stopSound: "gone.wav" }),
+     'lum-board.json names "gone.wav", which is not in the folder'],
     ["pads that are no list", fileOf(withPads({ 0: pad })), "lum-board.json gives the board pads that are not a list"],
     ["a pad that is no record", fileOf(withPads([pad, "bell.wav"])),
      "lum-board.json gives pad 2 no record of a label, a sound and a colour"],

@@ -414,7 +414,7 @@ class SoundsFromAnyAudio(EditorCase):
         # "a b.wav" comes first, but a line cannot name it: New takes the next.
         self.page.after_check(lambda: self.page.element("new-hotspot").click(), "the new hotspot")
         self.assertEqual(self.page.lines()[1].split()[0], "bell-ring.wav")
-        made = self.page.save_downloads(["bell-ring.wav", "surround.wav"])
+        made = self.page.save_zip(["bell-ring.wav", "surround.wav"])
         for path, channels in zip(made, (1, 2)):
             with wave_file.open(path) as sound:  # which reads 16-bit PCM alone
                 self.assertEqual((sound.getnchannels(), sound.getframerate(), sound.getsampwidth()), (channels, 44100, 2))
@@ -438,7 +438,7 @@ class PictureImport(EditorCase):
         self.page.import_picture(self.path("picture.png"))
         self.assertIn("10 opaque magenta pixels became (254, 0, 254)", self.page.status())
         self.page.after_check(lambda: self.page.element("new-hotspot").click(), "the new hotspot")
-        saved = self.page.save_downloads(["lum.bmp", "lum.ini"])
+        saved = self.page.save_zip(["lum.bmp", "lum.ini"])
         expected = [[KEY if x < 3 else (254, 0, 254) if x < 5 else (x * 20, y * 30, 200) for x in range(13)]
                     for y in range(5)]
         self.assertEqual(bmp_pixels(read(saved[0])), expected)
@@ -490,7 +490,8 @@ class Board(EditorCase):
         self.assertEqual(names[:2] + names[3:], ["drum.wav", "cafe-bell.wav", "stop.wav", "MIN", "EXIT"])
         zip_path = self.page.download("download-board", ".zip")
         with zipfile.ZipFile(zip_path) as board:
-            self.assertEqual(sorted(board.namelist()), sorted(["lum.exe", "README.txt", "lum.ini", "lum.bmp"] + names[:4]))
+            self.assertEqual(sorted(board.namelist()),
+                             sorted(["lum.exe", "README.txt", "lum.ini", "lum.bmp", "lum-board.json"] + names[:4]))
             self.assertTrue(all(name.isascii() for name in board.namelist() + [os.path.basename(zip_path)]))
             self.assertEqual(board.read("lum.exe"), self.board_program())
             self.assertNotIn(b"\n", board.read("README.txt").replace(b"\r\n", b""))
@@ -508,7 +509,11 @@ class Board(EditorCase):
         data = stop.index(b"data")
         self.assertGreater(struct.unpack_from("<I", stop, data + 4)[0], 0)
         self.assertEqual(set(stop[data + 8:]), {0})
-        # The board is not saved: another one asks first, and a no keeps it.
+        # A board downloaded is saved; renamed since, it is not: another one asks first, and a no keeps it.
+        self.page.after_check(lambda: self.page.driver.execute_script(
+            "const name = document.getElementById('board-name'); name.value = 'Quiz';"
+            "name.dispatchEvent(new Event('change', { bubbles: true }));"), "the new name")
+        lines = [line.split(" ") for line in self.page.lines()]
         self.page.driver.execute_script("window.asked = 0; window.confirm = () => { window.asked++; return false; }")
         self.page.choose("board-input", self.sounds(["other"]))
         self.page.wait(lambda d: d.execute_script("return window.asked") == 1, "the question")

@@ -40,7 +40,7 @@ class FolderFromTheEditor(EditorCase):
             if action.first_selected_option.get_attribute("value") != sound:
                 self.page.after_check(lambda: action.select_by_value(sound), sound)
         self.assertEqual([f[2] for f in self.page.findings()], ["no-exit"])
-        self.page.save_downloads(["lum.bmp", "lum.ini", "low.wav", "high.wav"])
+        self.page.save_zip(["lum.bmp", "lum.ini", "low.wav", "high.wav"])
         lum = lumdriver.start_lum(self.downloads)
         self.addCleanup(lum.stop)
         lum.wait_window()

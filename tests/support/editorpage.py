@@ -9,6 +9,7 @@ import os
 import shutil
 import tempfile
 import time
+import zipfile
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -135,6 +136,13 @@ class EditorPage:
             n.endswith(".crdownload") for n in os.listdir(self.downloads)), "the downloads of %s" % names)
         time.sleep(0.2)
         return paths
+
+    def save_zip(self, names):
+        """Presses save, which gives one zip for more than one file, unzips it
+        into the download folder and answers the paths of the named files."""
+        with zipfile.ZipFile(self.download("save", ".zip")) as saved:
+            saved.extractall(self.downloads)
+        return [os.path.join(self.downloads, name) for name in names]
 
     def download(self, button, suffix):
         """Presses the button and waits for the one complete download whose name ends with suffix."""

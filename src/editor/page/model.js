@@ -65,10 +65,6 @@ export function putFolder(files) {
   for (const [path, bytes] of files) putFile(path, bytes);
 }
 
-export function removeFile(path) {
-  bridge.model.FS.unlink(kFolder + "/" + path);
-}
-
 export function readFolderFile(path) {
   return bridge.model.FS.readFile(kFolder + "/" + path);
 }
@@ -167,6 +163,12 @@ export function soundVerdict(bytes) {
   } finally {
     fs.unlink(path);
   }
+}
+
+// How long the folder's sound file lasts, in seconds, as its WAV header
+// says; 0 when it cannot be told.
+export function soundSeconds(path) {
+  return bridge.model.ccall("EditorSoundSeconds", "number", ["string"], [kFolder + "/" + path]);
 }
 
 // The name a sound file may have: "bell ring.wav" becomes "bell-ring.wav".

@@ -1,19 +1,26 @@
 // The start: the parts joined once the model is ready. LumModel is the
 // model's factory, which the page's other script defines.
 
-import { say, startDocument } from "./document.js";
-import { wireInput } from "./input.js";
+import { wireControls } from "./input/controls.js";
+import { wireKeys } from "./input/keys.js";
+import { wirePointer } from "./input/pointer.js";
 import { startModel } from "./model.js";
-import { render, startView } from "./view.js";
+import { render, startRender } from "./render/index.js";
+import { say, snapshot, startStore } from "./store.js";
 
-const stopped = (what) => { say("The skin model stopped (" + what + "); reload the page.", true); render(); };
+const show = () => render(snapshot());
+
+const stopped = (what) => { say("The skin model stopped (" + what + "); reload the page.", true); show(); };
 
 LumModel({ onAbort: stopped }).then((model) => {
   startModel(model);
-  startDocument();
-  startView();
-  wireInput();
-  say("Open a skin folder, or make a new skin from a picture; a folder, a picture or sound files can also be dropped here.");
-  render();
+  startStore();
+  startRender();
+  wireControls(show);
+  wireKeys(show);
+  wirePointer(show);
+  say("Open a skin folder or a board's zip, or make a new skin from a picture or a board from sounds; a folder, a zip, " +
+      "a picture or sound files can also be dropped here.");
+  show();
   document.body.dataset.ready = "1";
 });

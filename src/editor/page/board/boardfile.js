@@ -13,7 +13,7 @@ const kVersion = 1;
 // well within this; a larger file is refused before it is read.
 const kLargestFileBytes = 256 * 1024;
 const kLongestText = 200;
-const kBoardFields = ["version", "name", "stopLabel", "pads"];
+const kBoardFields = ["version", "name", "stopLabel", "stopSound", "pads"];
 const kPadFields = ["label", "sound", "colour"];
 
 const textOf = (value) => (typeof value === "string" ? value : "");
@@ -33,6 +33,7 @@ export function boardFileBytes(board) {
     version: kVersion,
     name: textOf(from.name),
     stopLabel: textOf(from.stopLabel),
+    stopSound: textOf(from.stopSound),
     pads: Array.isArray(from.pads) ? from.pads.map(padRecord) : [],
   };
   return new TextEncoder().encode(JSON.stringify(file, null, 2) + "\n");
@@ -85,6 +86,8 @@ function boardProblem(file, mostPads, hasSound) {
     textProblem(file.name, "the board", "a name", "board names") ||
     textProblem(file.stopLabel, "the stop pad", "a label", "labels");
   if (problem) return problem;
+  if (typeof file.stopSound !== "string") return `${kBoardFile} gives the stop pad a sound that is not text`;
+  if (!hasSound(file.stopSound)) return `${kBoardFile} names "${file.stopSound}", which is not in the folder`;
   if (!Array.isArray(file.pads)) return `${kBoardFile} gives the board pads that are not a list`;
   if (file.pads.length > mostPads)
     return `${kBoardFile} holds ${file.pads.length} pads; lum has room for ${mostPads}`;
@@ -114,5 +117,5 @@ export function readBoardFile(bytes, { mostPads, hasSound }) {
   if (problem) return { problem };
   const refused = boardProblem(file, mostPads, hasSound);
   if (refused) return { problem: refused };
-  return { board: { name: file.name, stopLabel: file.stopLabel, pads: file.pads } };
+  return { board: { name: file.name, stopLabel: file.stopLabel, stopSound: file.stopSound, pads: file.pads } };
 }

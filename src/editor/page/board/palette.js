@@ -16,3 +16,7 @@ export const kPadColours = Object.freeze([
 ]);
 
 export const kStopColour = "#455a64";  // slate
+
+// What the pad's panel calls each colour.
+export const kColourNames = Object.freeze(Object.fromEntries(kPadColours.map((colour, i) =>
+  [colour, ["Red", "Orange", "Ochre", "Green", "Teal", "Blue", "Indigo", "Purple", "Pink", "Brown"][i]])));

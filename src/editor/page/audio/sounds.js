@@ -3,7 +3,7 @@
 // The audio stays in the page's own memory: only soundVerdict reads a WAV's
 // chunk headers into the model.
 
-import { soundVerdict } from "./model.js";
+import { soundVerdict } from "../model.js";
 
 // The decoder resamples to its context's rate, so every WAV made here has this one.
 const kRate = 44100;
@@ -15,7 +15,7 @@ const kSilentFrames = kRate / 20;
 // as the page's renderer process grew: a ten-minute stereo MP3 took 1.3 s
 // and 450 MB, a one-hour one 8.7 s and 2.7 GB before it was refused.
 export const kLongestSeconds = 10 * 60;
-// The WAVs of one folder or board, which the document and the model's file
+// The WAVs of one folder or board, which the store and the model's file
 // system share, and a board's zip holds once more; a WAV kept as it is
 // counts here, not against the longest sound, as it is never decoded. Measured the same way:
 // five ten-minute MP3s, 529 MB of WAV, took 6.1 s and 1.0 GB; ten one-minute
@@ -31,7 +31,7 @@ export function isAudioFile(file) {
 }
 
 // Why the file is not added when its WAV would take the folder's past the limit.
-export function tooManySoundBytes(name) {
+function tooManySoundBytes(name) {
   return "\"" + name + "\" would take the folder's sounds past the " + kLargestSoundBytes / 2 ** 20 + " MB they can have here.";
 }
 
@@ -115,10 +115,11 @@ async function readSound(file, room) {
 
 // Each file as a WAV lum plays, one after the other so that only one
 // decoded sound is held at a time: { sounds: [{ title, file, bytes, kept }],
-// failures: [sentence] }. onProgress(done, total) after each file.
-export async function readSounds(files, onProgress) {
+// failures: [sentence] }. folderBytes is what the folder's sounds take
+// already; onProgress(done, total) after each file.
+export async function readSounds(files, folderBytes, onProgress) {
   const sounds = [], failures = [];
-  let made = 0;
+  let made = folderBytes;
   for (const [index, file] of [...files].entries()) {
     const read = await readSound(file, kLargestSoundBytes - made);
     if (read.failure) failures.push(read.failure);

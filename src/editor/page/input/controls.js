@@ -1,0 +1,135 @@
+// The toolbar, the panels and the lists, and what is dropped onto the page:
+// each control's input becomes an operation of the store or a workflow,
+// and the page is shown again after it.
+
+import { $ } from "../render/dom.js";
+import { kCoordinates } from "../render/panel.js";
+import { isAudioFile } from "../audio/sounds.js";
+import { facts } from "../model.js";
+import {
+  deleteSelected, editAsSkin, refuseEdit, removePad, removeSound, renameBoard, say, select, setCodePage, setLine,
+  setPadColour, setPadLabel, setScroll, setZoom, snapshot, typeRect, undo, redo,
+} from "../store.js";
+import {
+  importPicture, isZipFile, openDroppedFolder, openFolderInPlace, openPickedFolder, openZip,
+} from "../workflows/open.js";
+import { downloadBoard, save } from "../workflows/save.js";
+import { addSoundFiles, newBoard, replaceSound } from "../workflows/sounds.js";
+import { addHotspotInView, moveEarlierOrLater, toggleTrying } from "./keys.js";
+
+// "another path…" leaves the line as it is until a path is typed.
+function onActionChange() {
+  const s = snapshot(), line = s.lines[s.selected];
+  const name = $("action").value;
+  if (!line) return;
+  if (!name) { $("path").focus(); return; }
+  if (name !== line.name) setLine(s.selected, name, line.rect);
+}
+
+function onPathChange() {
+  const s = snapshot(), line = s.lines[s.selected];
+  if (line && $("path").value !== line.name) setLine(s.selected, $("path").value, line.rect);
+}
+
+// The numbers go to the model as typed, which refuses those it cannot
+// write; a field that holds no number at all is refused here.
+function onCoordinateChange() {
+  const empty = kCoordinates.find((id) => $(id).value.trim() === "" || !Number.isFinite(Number($(id).value)));
+  if (empty) refuseEdit("The " + empty + " coordinate must be a number.");
+  else typeRect(kCoordinates.map((id) => Number($(id).value)));
+}
+
+function onSoundsClick(event) {
+  const remove = event.target.closest(".remove-sound");
+  if (!remove) return;
+  removeSound(remove.value);
+  say("Removed " + remove.value + " from the folder.");
+}
+
+// A line or a finding clicked selects its line; a finding's code-page button switches to that code page.
+function onListClick(event) {
+  const page = event.target.closest(".code-page-switch");
+  if (page) { setCodePage(Number(page.value)); return; }
+  const item = event.target.closest("li[data-line]");
+  if (item && Number(item.dataset.line) > 0) select(Number(item.dataset.line) - 1);
+}
+
+function onPadsClick(event) {
+  const item = event.target.closest("li[data-pad]");
+  if (item) select(Number(item.dataset.pad));
+}
+
+function onRemovePad() {
+  const removed = removePad(snapshot().selected);
+  if (removed) say("Pad \"" + removed.label + "\" removed, and its sound " + removed.sound + " with it.");
+}
+
+function onEditAsSkin() {
+  if (!snapshot().board) return;
+  editAsSkin();
+  say("The board is now a plain skin: its pads are lines of " + facts().hotspotFile + ", edited as lines, and its " +
+      "face stays as drawn. Undo makes it a board again.");
+}
+
+// A folder opens; a zip opens as the folder it holds; on a page with no
+// folder, audio files make a board, and on one with a folder they are added;
+// one other file is a picture. The entries are taken before the first wait,
+// while the drop still holds them.
+async function onDrop(event, show) {
+  event.preventDefault();
+  const items = [...event.dataTransfer.items];
+  const entries = items.map((item) => (item.webkitGetAsEntry ? item.webkitGetAsEntry() : null));
+  const files = [...event.dataTransfer.files];
+  const folderEntry = entries.find((entry) => entry && entry.isDirectory);
+  const open = snapshot().open;
+  if (folderEntry) await openDroppedFolder(folderEntry);
+  else if (files.length === 1 && isZipFile(files[0])) await openZip(files[0]);
+  else if (!open && files.length && files.every(isAudioFile)) await newBoard(files, show);
+  else if (files.length === 1 && !isAudioFile(files[0])) await importPicture(files[0]);
+  else if (files.length) await addSoundFiles(files, show);
+}
+
+export function wireControls(show) {
+  // Each handler changes the store, then the page is shown; one that waits shows it when done.
+  const on = (id, type, handler) => $(id).addEventListener(type, async (event) => { await handler(event); show(); });
+  const chosen = (id) => [...$(id).files];
+  on("folder-input", "change", () => openPickedFolder($("folder-input").files));
+  on("picture-input", "change", () => chosen("picture-input").length && importPicture(chosen("picture-input")[0]));
+  on("sound-input", "change", () => addSoundFiles(chosen("sound-input"), show));
+  on("board-input", "change", () => newBoard(chosen("board-input"), show));
+  on("open-board", "change", () => chosen("open-board").length && openZip(chosen("open-board")[0]));
+  $("open-folder").hidden = typeof window.showDirectoryPicker !== "function";
+  on("open-folder", "click", openFolderInPlace);
+  on("zoom", "change", () => setZoom(Number($("zoom").value)));
+  on("code-page", "change", () => setCodePage(Number($("code-page").value)));
+  on("try", "change", toggleTrying);
+  on("undo", "click", undo);
+  on("redo", "click", redo);
+  on("save", "click", save);
+  on("download-board", "click", downloadBoard);
+  on("new-hotspot", "click", addHotspotInView);
+  on("delete", "click", deleteSelected);
+  on("move-up", "click", () => moveEarlierOrLater(-1));
+  on("move-down", "click", () => moveEarlierOrLater(1));
+  on("action", "change", onActionChange);
+  on("path", "change", onPathChange);
+  for (const id of kCoordinates) on(id, "change", onCoordinateChange);
+  on("lines", "click", onListClick);
+  on("findings", "click", onListClick);
+  on("sounds", "click", onSoundsClick);
+  on("pads", "click", onPadsClick);
+  on("board-name", "change", () => renameBoard($("board-name").value));
+  on("pad-label", "change", () => setPadLabel(snapshot().selected, $("pad-label").value));
+  on("pad-colour", "change", () => setPadColour(snapshot().selected, $("pad-colour").value));
+  on("pad-earlier", "click", () => moveEarlierOrLater(-1));
+  on("pad-later", "click", () => moveEarlierOrLater(1));
+  on("pad-remove", "click", onRemovePad);
+  on("pad-replace", "change", () => chosen("pad-replace").length && replaceSound(chosen("pad-replace")[0], show));
+  on("edit-as-skin", "click", onEditAsSkin);
+  on("viewport", "scroll", () => setScroll($("viewport").scrollLeft, $("viewport").scrollTop));
+  window.addEventListener("resize", show);
+  document.addEventListener("dragover", (event) => event.preventDefault());
+  document.addEventListener("drop", async (event) => { await onDrop(event, show); show(); });
+  // The browser asks in its own words, and only once the page has had a press or a key.
+  window.addEventListener("beforeunload", (event) => { if (snapshot().unsaved) event.preventDefault(); });
+}

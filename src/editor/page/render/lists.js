@@ -1,0 +1,111 @@
+// The lists beside the skin: the lines of the hotspot file, the findings,
+// the folder's sounds and a board's pads, each drawn again only when what it
+// shows has changed.
+
+import { $, showItems } from "./dom.js";
+import { facts } from "../model.js";
+
+const kShownLines = 1000;                // the list shows no more; the rest are kept as they are
+const shown = { lines: null, findings: null, sounds: null, pads: null };
+
+// Whether the part's inputs are those it last drew; if not, they are noted.
+function same(part, inputs) {
+  const last = shown[part];
+  if (last && last.length === inputs.length && last.every((value, i) => value === inputs[i])) return true;
+  shown[part] = inputs;
+  return false;
+}
+
+function lineLabel(line, index) {
+  const text = line.name ? line.name + " " + line.rect.join(" ") : "(no fields)";
+  const past = line.slot === facts().noHotspot ? "  (past the " + facts().slots + " slots)" : "";
+  return String(index + 1).padStart(3) + "  " + text + past;
+}
+
+function lineItem(line, index, selected) {
+  const item = document.createElement("li");
+  item.dataset.line = String(index + 1);
+  if (line.slot === facts().noHotspot || !line.name) item.className = "unused";
+  if (index === selected) item.classList.add("selected");
+  const button = document.createElement("button");
+  button.textContent = lineLabel(line, index);
+  button.setAttribute("aria-pressed", String(index === selected));
+  item.append(button);
+  return item;
+}
+
+function showLines(s) {
+  if (same("lines", [s.lines, s.selected])) return;
+  const items = s.lines.slice(0, kShownLines).map((line, index) => lineItem(line, index, s.selected));
+  if (s.lines.length > kShownLines) {
+    const more = document.createElement("li");
+    more.textContent = "… and " + (s.lines.length - kShownLines) + " more lines, kept as they are";
+    items.push(more);
+  }
+  showItems($("lines"), items, (item) => item.dataset.line || "more");
+}
+
+// A finding whose name is a file of the folder when read in another code
+// page offers to switch to it.
+function codePageSwitch(page, names) {
+  const button = document.createElement("button");
+  button.className = "code-page-switch";
+  button.value = String(page);
+  button.textContent = "Read names in " + names.get(page);
+  return button;
+}
+
+function showFindings(s, pageNames) {
+  if (same("findings", [s.report, s.selected])) return;
+  const items = (s.report ? s.report.findings : []).map((finding, index) => {
+    const item = document.createElement("li");
+    Object.assign(item.dataset, { line: String(finding.line), kind: finding.kind, level: finding.level, index: String(index) });
+    item.title = finding.message;
+    const where = finding.line ? "line " + finding.line : "folder";
+    item.textContent = where + " " + finding.level + " " + finding.kind + ": " + finding.message;
+    if (finding.line === s.selected + 1) item.classList.add("selected");
+    if (finding.foundInCodePage) item.append(" ", codePageSwitch(finding.foundInCodePage, pageNames));
+    return item;
+  });
+  showItems($("findings"), items, (item) => item.dataset.index);
+}
+
+// Each sound of the folder; one added here can be taken out again.
+function showSounds(s) {
+  if (same("sounds", [s.sounds, s.removable])) return;
+  $("sounds").replaceChildren(...s.sounds.map((name) => {
+    const item = document.createElement("li");
+    item.textContent = name;
+    if (!s.removable.includes(name)) return item;
+    const button = document.createElement("button");
+    Object.assign(button, { className: "remove-sound", value: name, textContent: "Remove" });
+    button.setAttribute("aria-label", "Remove " + name);
+    item.append(" ", button);
+    return item;
+  }));
+}
+
+function padItem(label, index, selected) {
+  const item = document.createElement("li");
+  item.dataset.pad = String(index);
+  const button = document.createElement("button");
+  button.textContent = label;
+  button.setAttribute("aria-pressed", String(index === selected));
+  if (index === selected) item.classList.add("selected");
+  item.append(button);
+  return item;
+}
+
+// A board's pads in their order, then the stop pad.
+function showPads(s) {
+  if (same("pads", [s.board, s.selected])) return;
+  const labels = s.board ? [...s.board.pads.map((pad) => pad.label), s.board.stopLabel] : [];
+  showItems($("pads"), labels.map((label, i) => padItem(label, i, s.selected)), (item) => item.dataset.pad);
+}
+
+export function renderLists(s, pageNames) {
+  showLines(s);
+  showFindings(s, pageNames);
+  showSounds(s);
+  showPads(s);
+}
