@@ -133,6 +133,7 @@ class ChangedAsABoard(BoardCase):
         self.select_pad(1)
         self.edit(self.page.element("pad-remove").click, "the removal")
         self.assertIn("Pad \"applause\" removed", self.page.status())
+        self.assertNotIn("applause.wav", self.run_js("return document.getElementById('sounds').textContent"))
         lines, face = self.lines(), self.face()
         self.assertEqual([line[0] for line in lines], ["bell.wav", "drum-roll.wav", "gong.wav", "stop.wav", "MIN", "EXIT"])
         self.assertNotIn(removed_colour, {pixel for row in face for pixel in row})
