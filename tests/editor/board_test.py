@@ -177,7 +177,8 @@ class OpenedAgain(BoardCase):
         first = self.download()
         size = len(first)
         shown = "%d kB" % max(1, round(size / 1e3)) if size < 1e6 else "%.1f MB" % (size / 1e6)
-        self.assertEqual(self.page.element("download-board").text, "Download board (%s)" % shown)
+        self.page.wait(lambda d: self.page.element("download-board").text == "Download board (%s)" % shown,
+                       "the zip's size on its button")
         lines, pads = self.lines(), self.pads()
         self.open_zip(first, "Quiz-night.zip")
         self.assertEqual(self.pads(), pads)

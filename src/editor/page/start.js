@@ -4,11 +4,22 @@
 import { wireControls } from "./input/controls.js";
 import { wireKeys } from "./input/keys.js";
 import { wirePointer } from "./input/pointer.js";
+import { measureZip, zipSize } from "./board/package.js";
 import { startModel } from "./model.js";
 import { render, startRender } from "./render/index.js";
 import { say, snapshot, startStore } from "./store.js";
 
-const show = () => render(snapshot());
+// The zip's size for the Download button is measured once the page is
+// idle: deflating a new face takes longer than an edit may.
+function measureWhenIdle() {
+  requestIdleCallback(() => { if (measureZip(snapshot().packageFiles)) show(); }, { timeout: 1000 });
+}
+
+function show() {
+  const s = snapshot();
+  render(s);
+  if (s.open && zipSize(s.packageFiles) === null) measureWhenIdle();
+}
 
 const stopped = (what) => { say("The skin model stopped (" + what + "); reload the page.", true); show(); };
 

@@ -47,8 +47,9 @@ const state = {
 };
 
 // What the model last read, and for which edition: the model's folder then
-// holds exactly these files.
-const reading = { edition: -1, value: null, checks: 0 };
+// holds exactly these files. The lines are read again only with another
+// text or code page.
+const reading = { edition: -1, value: null, checks: 0, text: null, codePage: 0, lines: null };
 
 export function startStore() {
   state.codePage = facts().defaultCodePage;
@@ -74,7 +75,9 @@ function read() {
   putFolder(folderFiles());
   const report = checkFolder(state.codePage);
   const interiors = slotInteriors();
-  const lines = readLines(state.text, state.codePage);
+  if (reading.text !== state.text || reading.codePage !== state.codePage)
+    Object.assign(reading, { text: state.text, codePage: state.codePage, lines: readLines(state.text, state.codePage) });
+  const lines = reading.lines;
   reading.value = Object.freeze({
     report,
     hotspots: Object.freeze(report.hotspots.map((h) => ({ ...h, interior: interiors[h.slot - 1] }))),
@@ -376,7 +379,9 @@ function boardChange(board, files, added) {
   const made = makeBoard(board, state.codePage);
   if (made.problem) { say("The board was not changed: " + made.problem, true); return null; }
   const next = withFile(withFile(added, facts().skinFile, made.skin), kBoardFile, made.boardFile);
-  return { board: Object.freeze(board), files, added: next, text: made.text, iniPresent: true };
+  // A label or a colour leaves the lines as they were: so does the text.
+  const text = sameBytes(made.text, state.text) ? state.text : made.text;
+  return { board: Object.freeze(board), files, added: next, text, iniPresent: true };
 }
 
 function commitBoard(board, selected, files = state.files, added = state.added) {

@@ -21,7 +21,7 @@ function cut(context, text, room) {
 
 // The label in one line or two, broken between words, at the largest size
 // at which it fits; at the smallest, what still does not fit is cut.
-function labelLines(context, text, room) {
+function fittedLines(context, text, room) {
   const fits = (line) => context.measureText(line).width <= room;
   const words = [...new Intl.Segmenter(undefined, { granularity: "word" }).segment(text)].map((s) => s.segment);
   let lines = [];
@@ -33,6 +33,22 @@ function labelLines(context, text, room) {
     if (lines.every(fits)) return lines;
   }
   return lines.map((line) => cut(context, line, room));
+}
+
+// The labels as fitted, by text and room: an edit draws every pad again,
+// but fits only the label it changed.
+const fitted = new Map();                // "room\ntext" -> { lines, font }
+const kFittedKept = 256;
+
+function labelLines(context, text, room) {
+  const key = room + "\n" + text;
+  if (!fitted.has(key)) {
+    if (fitted.size >= kFittedKept) fitted.clear();
+    const lines = fittedLines(context, text, room);
+    fitted.set(key, { lines, font: context.font });
+  }
+  context.font = fitted.get(key).font;
+  return fitted.get(key).lines;
 }
 
 function drawLabel(context, text, box) {

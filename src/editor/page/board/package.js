@@ -45,20 +45,30 @@ export function boardZip(files) {
 
 // What each entry adds to a zip, by its name and bytes: entries are written
 // one after the other, so a zip's size is theirs and its end record's, and
-// an edit zips again only the files it changed.
+// after an edit only the files it changed are zipped again to tell it.
 const kEndRecordBytes = 22;
 const entrySizes = new WeakMap();        // bytes -> Map(name -> bytes in the zip)
 
-function entrySize(entry) {
-  const [name, bytes] = entry;
-  const sizes = entrySizes.get(bytes) || new Map();
-  if (!sizes.has(name)) sizes.set(name, writeZip([entry]).reduce((sum, part) => sum + part.length, 0) - kEndRecordBytes);
-  entrySizes.set(bytes, sizes);
-  return sizes.get(name);
-}
+const knownSize = ([name, bytes]) => (entrySizes.get(bytes) || new Map()).get(name);
 
-// How many bytes the zip of the files takes; null when they cannot be zipped.
+// How many bytes the zip of the files takes, if every entry has been
+// measured; null when not yet, or when they cannot be zipped.
 export function zipSize(files) {
   const made = entries(files);
-  return made.problem ? null : made.entries.reduce((sum, entry) => sum + entrySize(entry), kEndRecordBytes);
+  if (made.problem || made.entries.some((entry) => knownSize(entry) === undefined)) return null;
+  return made.entries.reduce((sum, entry) => sum + knownSize(entry), kEndRecordBytes);
+}
+
+// Zips the entries not yet measured, one by one; whether any was.
+export function measureZip(files) {
+  const made = entries(files);
+  if (made.problem) return false;
+  const unknown = made.entries.filter((entry) => knownSize(entry) === undefined);
+  for (const entry of unknown) {
+    const [name, bytes] = entry;
+    const sizes = entrySizes.get(bytes) || new Map();
+    sizes.set(name, writeZip([entry]).reduce((sum, part) => sum + part.length, 0) - kEndRecordBytes);
+    entrySizes.set(bytes, sizes);
+  }
+  return unknown.length > 0;
 }

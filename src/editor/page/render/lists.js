@@ -56,7 +56,8 @@ function codePageSwitch(page, names) {
 }
 
 function showFindings(s, pageNames) {
-  if (same("findings", [s.report, s.selected])) return;
+  // Each check gives a new report; the list is drawn again only when its findings differ.
+  if (same("findings", [JSON.stringify(s.report && s.report.findings), s.selected])) return;
   const items = (s.report ? s.report.findings : []).map((finding, index) => {
     const item = document.createElement("li");
     Object.assign(item.dataset, { line: String(finding.line), kind: finding.kind, level: finding.level, index: String(index) });
