@@ -7,7 +7,7 @@ import { wirePointer } from "./input/pointer.js";
 import { measureZip, zipSize } from "./board/package.js";
 import { startModel } from "./model.js";
 import { render, startRender } from "./render/index.js";
-import { say, snapshot, startStore } from "./store.js";
+import { noteStopped, say, snapshot, startStore } from "./store.js";
 
 // The zip's size for the Download button is measured once the page is
 // idle: deflating a new face takes longer than an edit may.
@@ -21,7 +21,11 @@ function show() {
   if (s.open && zipSize(s.packageFiles) === null) measureWhenIdle();
 }
 
-const stopped = (what) => { say("The skin model stopped (" + what + "); reload the page.", true); show(); };
+function stopped(what) {
+  noteStopped();
+  say("The skin model stopped (" + what + "); reload the page.", true);
+  show();
+}
 
 LumModel({ onAbort: stopped }).then((model) => {
   startModel(model);

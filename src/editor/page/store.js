@@ -44,6 +44,7 @@ const state = {
   progress: null,        // { done, total } while files are read
   saving: { directory: null, loadedIni: null, goAhead: null, written: new Map() },
   saved: { text: new Uint8Array(0), files: new Map(), added: new Map() },
+  stopped: false,        // the model stopped: nothing more is asked of it
 };
 
 // What the model last read, and for which edition: the model's folder then
@@ -126,7 +127,8 @@ function packageFiles() {
 
 // Everything the page shows and the input asks about, as it stands now.
 export function snapshot() {
-  const open = state.name !== "";
+  // A stopped model is asked nothing more: the page shows no folder.
+  const open = state.name !== "" && !state.stopped;
   const derived = open ? read() : null;
   const lines = derived ? derived.lines : [];
   return Object.freeze({
@@ -140,7 +142,7 @@ export function snapshot() {
     selected: Math.min(state.selected, lines.length - 1),
     skinBytes: open ? fileNamed(facts().skinFile) : null,
     removable: Object.freeze(state.board ? [] : [...state.added.keys()].filter(isSoundName)),
-    unsaved: open && unsaved(),
+    unsaved: state.name !== "" && unsaved(),
     soundBytes: soundBytes(),
     packageFiles: open ? Object.freeze(packageFiles()) : [],
     canUndo: state.undo.length > 0,
@@ -167,6 +169,11 @@ export function refuseEdit(text) {
 
 export function setProgress(done, total) {
   state.progress = done === null ? null : { done, total };
+}
+
+// The model stopped: the page can only be loaded again.
+export function noteStopped() {
+  state.stopped = true;
 }
 
 // ---- Opening ----------------------------------------------------------------
