@@ -150,11 +150,6 @@ export function snapshot() {
   });
 }
 
-// The bytes of a file of the folder as it stands, matched as Windows matches names.
-export function fileBytes(name) {
-  return name === facts().hotspotFile ? state.text : fileNamed(name);
-}
-
 // ---- The status line --------------------------------------------------------
 
 export function say(text, problem) {

@@ -131,8 +131,3 @@ export function renderCanvas(s) {
   context.drawImage(skin.layer, sx, sy, sw, sh, sx * z - left, sy * z - top, sw * z, sh * z);
   drawOutlines(context, s, { zoom: z, left, top, numbered: !s.board });
 }
-
-// The skin as it stands, for the input's questions: its size, or null.
-export function skinShown() {
-  return shown.skin;
-}
