@@ -41,7 +41,8 @@ test("every colour of the palette keeps a white label readable, and each is its 
 
 const kMostPads = 29;
 const inFolder = new Set(["bell.wav", "horn.wav", "stop.wav"]);
-const readBoard = (bytes) => boardfile.readBoardFile(bytes, { mostPads: kMostPads, hasSound: (p) => inFolder.has(p) });
+const readBoard = (bytes) => boardfile.readBoardFile(bytes, { mostPads: kMostPads, hasSound: (p) => inFolder.has(p),
+                                                               soundSeconds: (p) => (p === "bell.wav" ? 1.5 : 2) });
 const fileOf = (file) => utf8(JSON.stringify(file));
 
 function aBoard() {
@@ -50,8 +51,10 @@ function aBoard() {
     stopLabel: "Hush",
     stopSound: "stop.wav",
     pads: [
-      { label: "Right \"answer\"", sound: "bell.wav", colour: palette.kPadColours[0] },
-      { label: "\u{1F514}".repeat(200), sound: "horn.wav", colour: palette.kPadColours[9] },
+      { label: "Right \"answer\"", sound: "bell.wav", colour: palette.kPadColours[0], start: 0.01, end: 1.234,
+        level: true, gainDb: 0 },
+      { label: "\u{1F514}".repeat(200), sound: "horn.wav", colour: palette.kPadColours[9], start: 2, end: 7,
+        level: false, gainDb: -3.5 },
     ],
   };
 }
@@ -59,10 +62,11 @@ function aBoard() {
 test("a board file reads back as the board, in the same bytes whatever the order of its fields", () => {
   const bytes = boardfile.boardFileBytes(aBoard());
   const text = new TextDecoder().decode(bytes);
-  assert.ok(text.startsWith('{\n  "version": 1,\n  "name": "Quiz night'), text);
+  assert.ok(text.startsWith('{\n  "version": 2,\n  "name": "Quiz night'), text);
   assert.ok(text.endsWith("}\n"));
   assert.deepEqual(readBoard(bytes), { board: aBoard() });
-  const shuffled = { pads: aBoard().pads.map(({ colour, sound, label }) => ({ colour, sound, label })),
+  const shuffled = { pads: aBoard().pads.map(({ colour, sound, label, start, end, level, gainDb }) =>
+                                              ({ gainDb, level, end, start, colour, sound, label })),
                      stopSound: "stop.wav", stopLabel: "Hush", name: aBoard().name };
   assert.deepEqual(boardfile.boardFileBytes(shuffled), bytes);
   // What is not a board is written as an empty one, never thrown on, whose
@@ -71,6 +75,31 @@ test("a board file reads back as the board, in the same bytes whatever the order
     assert.match(readBoard(boardfile.boardFileBytes(notABoard)).problem, /names "", which is not in the folder/);
   const emptyPad = readBoard(boardfile.boardFileBytes({ stopSound: "stop.wav", pads: [null] }));
   assert.match(emptyPad.problem, /names "", which is not in the folder/);
+});
+
+test("a version-1 board reads as pads that play their whole WAVs as they are", () => {
+  const pads = aBoard().pads.map(({ label, sound, colour }) => ({ label, sound, colour }));
+  const read = readBoard(fileOf({ ...aBoard(), version: 1, pads }));
+  assert.deepEqual(read.board.pads.map(({ sound, start, end, level, gainDb }) => [sound, start, end, level, gainDb]),
+                   [["bell.wav", 0, 1.5, false, 0], ["horn.wav", 0, 2, false, 0]]);
+  const withPart = { ...pads[0], start: 0, end: 1, level: true, gainDb: 0 };
+  assert.equal(readBoard(fileOf({ ...aBoard(), version: 1, pads: [withPart] })).problem,
+               'lum-board.json gives pad 1 a field "start", which this page does not know');
+});
+
+test("a pad's part, level and gain are refused when this page makes none like them", () => {
+  const pad = aBoard().pads[0];
+  const cases = [
+    [{ ...pad, start: 2, end: 1 }, "a part that is no stretch of seconds"],
+    [{ ...pad, start: -1 }, "a part that is no stretch of seconds"],
+    [{ ...pad, end: "7" }, "a part that is no stretch of seconds"],
+    [{ ...pad, end: null }, "a part that is no stretch of seconds"],
+    [{ ...pad, level: "yes" }, "a level that is neither true nor false"],
+    [{ ...pad, gainDb: 21 }, "a gain that is not from -20 to 20 dB"],
+    [{ ...pad, gainDb: null }, "a gain that is not from -20 to 20 dB"],
+  ];
+  for (const [bad, problem] of cases)
+    assert.equal(readBoard(fileOf({ ...aBoard(), version: 2, pads: [bad] })).problem, "lum-board.json gives pad 1 " + problem);
 });
 
 test("a board file that is no board of this page is refused with what is wrong", () => {

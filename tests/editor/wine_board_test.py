@@ -1,6 +1,7 @@
 """End to end: a board made in the editor from sounds in five formats,
 downloaded as its zip and unzipped, runs in the zip's own lum.exe under Wine
-with a compositing manager: each pad plays its source's tone, the stop pad
+with a compositing manager: each pad plays its source's tone, levelled (a
+source 26 dB quieter plays as loud as the others), the stop pad
 ends a long tone, MIN minimises and EXIT ends the
 program with code 0. The native lumcheck finds no error in the folder.
 
@@ -27,6 +28,10 @@ from skinfolders import check_json
 # two within 10% of each other, so that a pad playing another pad's sound
 # cannot pass for its own.
 TONES = {"Bell.mp3": 410, "Horn.ogg": 530, "Chime.flac": 670, "Gong.m4a": 850, "Whistle.opus": 1030}
+# The chime comes in 26 dB quieter than the others; levelled, every pad
+# plays within this of the loudest.
+QUIET = ("Chime.flac", 0.2)
+LEVELLED_WITHIN_DB = 3
 LONG = ("Drone.mp3", 1260)
 LONG_SECONDS = 10
 BAND = (200, 2000)
@@ -73,7 +78,8 @@ class BoardFromTheEditor(EditorCase):
 
     def test_the_downloaded_board_plays_each_tone_stops_minimises_and_exits(self):
         lumdriver.require_session()
-        sources = [encoded_tone(self.path(name), frequency, 1.5) for name, frequency in TONES.items()]
+        sources = [encoded_tone(self.path(name), frequency, 1.5, volume=QUIET[1] if name == QUIET[0] else 4)
+                   for name, frequency in TONES.items()]
         sources.append(encoded_tone(self.path(LONG[0]), LONG[1], LONG_SECONDS))
         self.page.new_board(sources)
         board = self.path("board")
@@ -111,12 +117,16 @@ class BoardFromTheEditor(EditorCase):
             x, y = centre(hotspot)
             return lumdriver.capture_sound(seconds, lambda: lumdriver.click(left + x, top + y))
 
+        strengths = {}
         for name, tone in tones.items():
             with self.subTest(pad=name):
                 wait_quiet()
-                found, strength = dominant_frequency(press(pads[name]))
-                self.assertGreater(strength, lumdriver.HEARD, "%s: nothing heard (%.0f Hz strongest)" % (name, found))
+                found, strengths[name] = dominant_frequency(press(pads[name]))
+                self.assertGreater(strengths[name], lumdriver.HEARD, "%s: nothing heard (%.0f Hz strongest)" % (name, found))
                 self.assertLess(abs(found - tone) / tone, 0.05, "%s plays %.1f Hz, not %d Hz" % (name, found, tone))
+        loudest = max(strengths.values())
+        quieter = {name: round(20 * math.log10(loudest / s), 1) for name, s in strengths.items()}
+        self.assertLess(max(quieter.values()), LEVELLED_WITHIN_DB, "dB below the loudest pad: %s" % quieter)
         # The long tone, pressed last, still plays: the stop pad ends it.
         lumdriver.assert_tones(lumdriver.capture_sound(0.5), LONG[1])
         lumdriver.assert_tones(press(stop[0], 2.5)[RATE:], silent=[LONG[1]])

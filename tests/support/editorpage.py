@@ -20,7 +20,7 @@ WAIT = 30
 
 
 class EditorPage:
-    def __init__(self, page, downloads, width=1280, height=900, before_load=None):
+    def __init__(self, page, downloads, width=1280, height=900, before_load=None, arguments=()):
         self.profile = tempfile.mkdtemp(prefix="lum-editor-profile-")
         self.downloads = downloads
         options = webdriver.ChromeOptions()
@@ -28,7 +28,7 @@ class EditorPage:
         for argument in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage", "--no-first-run",
                          "--disable-background-networking", "--disable-component-update", "--disable-sync",
                          "--force-device-scale-factor=1", "--user-data-dir=" + self.profile,
-                         "--window-size=%d,%d" % (width, height)):
+                         "--window-size=%d,%d" % (width, height), *arguments):
             options.add_argument(argument)
         options.add_experimental_option("prefs", {
             "download.default_directory": downloads,

@@ -3,10 +3,10 @@
 emscripten module with its WebAssembly inside) and the editor's script, which
 esbuild has bundled from its modules into one function, inlined so that the
 one file works when opened from disk. The page's policy allows exactly these
-inline scripts, by their SHA-256 hashes. The licence of the zip writer that
-the editor's script bundles goes with it, as a comment in front of it.
+inline scripts, by their SHA-256 hashes. The licences of the packages that
+the editor's script bundles go with it, as comments in front of it.
 
-Usage: BuildPage.py PAGE.html STYLE.css MODEL.js EDITOR.js ZIP-LICENSE OUT.html
+Usage: BuildPage.py PAGE.html STYLE.css MODEL.js EDITOR.js OUT.html PACKAGE=LICENSE...
 """
 import base64
 import hashlib
@@ -32,7 +32,8 @@ def replace_once(html, mark, text, page):
 
 
 def main():
-    page, style, model, editor, zip_licence, out = sys.argv[1:]
+    page, style, model, editor, out = sys.argv[1:6]
+    packages = [argument.split("=", 1) for argument in sys.argv[6:]]
     html = open(page, encoding="utf-8").read()
     scripts = {
         "<!-- model -->": script_body(model, "the skin model and the checker"),
@@ -40,13 +41,15 @@ def main():
     }
     html = replace_once(html, HASHES_MARK, " ".join(map(source_hash, scripts.values())), page)
     html = replace_once(html, "<!-- style -->", "<style>\n%s</style>" % open(style, encoding="utf-8").read(), page)
-    licence = open(zip_licence, encoding="utf-8").read().strip()
-    if "--" in licence:
-        sys.exit("BuildPage.py: %s cannot go into an HTML comment" % zip_licence)
+    comments = []
+    for package, path in packages:
+        licence = open(path, encoding="utf-8").read().strip()
+        if "--" in licence:
+            sys.exit("BuildPage.py: %s cannot go into an HTML comment" % path)
+        comments.append("<!-- The editor's script bundles %s, under this licence:\n\n%s\n-->" % (package, licence))
     for mark, body in scripts.items():
         html = replace_once(html, mark, "<script>%s</script>" % body, page)
-    html = replace_once(html, "<!-- zip licence -->",
-                        "<!-- The editor's script bundles the zip writer fflate, under this licence:\n\n%s\n-->" % licence, page)
+    html = replace_once(html, "<!-- licences -->", "\n".join(comments), page)
     with open(out, "w", encoding="utf-8") as output:
         output.write(html)
 

@@ -171,6 +171,18 @@ export function soundSeconds(path) {
   return bridge.model.ccall("EditorSoundSeconds", "number", ["string"], [kFolder + "/" + path]);
 }
 
+// How long a WAV's bytes last, in seconds, read outside the folder; NaN
+// when the model cannot tell.
+export function waveSeconds(bytes) {
+  const fs = bridge.model.FS, path = "/seconds.wav";
+  fs.writeFile(path, bytes);
+  try {
+    return bridge.model.ccall("EditorSoundSeconds", "number", ["string"], [path]);
+  } finally {
+    fs.unlink(path);
+  }
+}
+
 // The name a sound file may have: "bell ring.wav" becomes "bell-ring.wav".
 export function safeSoundName(name, codePage) {
   const m = bridge.model;

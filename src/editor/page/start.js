@@ -6,6 +6,8 @@ import { wireKeys } from "./input/keys.js";
 import { wirePointer } from "./input/pointer.js";
 import { measureZip, zipSize } from "./board/package.js";
 import { startModel } from "./model.js";
+import { bindWaveform } from "./render/waveform.js";
+import { decodeSelected, movedPart, movingPart } from "./workflows/part.js";
 import { render, startRender } from "./render/index.js";
 import { noteStopped, say, snapshot, startStore } from "./store.js";
 
@@ -19,6 +21,7 @@ function show() {
   const s = snapshot();
   render(s);
   if (s.open && zipSize(s.packageFiles) === null) measureWhenIdle();
+  decodeSelected(show);
 }
 
 function stopped(what) {
@@ -34,6 +37,7 @@ LumModel({ onAbort: stopped }).then((model) => {
   wireControls(show);
   wireKeys(show);
   wirePointer(show);
+  bindWaveform({ moving: (start, end) => { movingPart(start, end); show(); }, moved: (start, end) => movedPart(start, end).then(show) });
   say("Open a skin folder or a board's zip, or make a new skin from a picture or a board from sounds; a folder, a zip, " +
       "a picture or sound files can also be dropped here.");
   show();

@@ -28,7 +28,8 @@ const state = {
   added: new Map(),      // files made or added here, written on save
   text: new Uint8Array(0),
   iniPresent: false,     // the folder has the hotspot file, or an edit made one
-  board: null,           // { name, stopLabel, stopSound, pads: [{ label, sound, colour }] } for a board
+  board: null,           // { name, stopLabel, stopSound, pads: [{ label, sound, colour, start, end, level, gainDb }] }
+  sources: new Map(),    // a board's pad sound -> { bytes, offset }: the bytes it came in, and the seconds of their start
   codePage: 0,           // the ANSI code page that names are read and written in
   undo: [],
   redo: [],
@@ -45,6 +46,9 @@ const state = {
   saving: { directory: null, loadedIni: null, goAhead: null, written: new Map() },
   saved: { text: new Uint8Array(0), files: new Map(), added: new Map() },
   stopped: false,        // the model stopped: nothing more is asked of it
+  decoded: null,         // { source, sound }: the selected pad's source bytes, decoded for its waveform
+  partDraft: null,       // { index, start, end } while a pad's part is dragged, until its WAV is made
+  recording: null,       // { seconds, level } while the microphone records
 };
 
 // What the model last read, and for which edition: the model's folder then
@@ -147,7 +151,18 @@ export function snapshot() {
     packageFiles: open ? Object.freeze(packageFiles()) : [],
     canUndo: state.undo.length > 0,
     canRedo: state.redo.length > 0,
+    padFigures: selectedFigures(),
   });
+}
+
+// What rendering a pad's WAV measured (loudness before and after, true
+// peak), by the WAV's bytes: known only for WAVs this page made.
+const partFigures = new WeakMap();
+
+function selectedFigures() {
+  const pad = state.board && state.board.pads[state.selected];
+  const bytes = pad && fileNamed(pad.sound);
+  return (bytes && partFigures.get(bytes)) || null;
 }
 
 // ---- The status line --------------------------------------------------------
@@ -181,18 +196,30 @@ export function openFolder(files, name, directory, board) {
   rest.delete(facts().hotspotFile);
   Object.assign(state, {
     name, files: rest, added: new Map(), text: ini || new Uint8Array(0), iniPresent: Boolean(ini), board,
-    undo: [], redo: [], selected: -1, lineProblem: "", gesture: null,
+    sources: board ? heldSources(board, rest) : new Map(),
+    undo: [], redo: [], selected: -1, lineProblem: "", gesture: null, decoded: null, partDraft: null,
     saving: { directory, loadedIni: ini || null, goAhead: null, written: new Map() },
   });
   state.saved = { text: state.text, files: state.files, added: state.added };
   state.edition++;
 }
 
+// A board opened again starts from the parts its WAVs hold: each is its
+// pad's source, beginning at the pad's start.
+function heldSources(board, files) {
+  const sources = new Map();
+  for (const pad of board.pads) {
+    const bytes = [...files].find(([path]) => sameName(path, pad.sound));
+    if (bytes) sources.set(pad.sound, { bytes: bytes[1], offset: pad.start });
+  }
+  return sources;
+}
+
 // ---- Undo steps -------------------------------------------------------------
 
 function step() {
-  const { text, iniPresent, board, files, added, selected } = state;
-  return { text, iniPresent, board, files, added, selected };
+  const { text, iniPresent, board, sources, files, added, selected } = state;
+  return { text, iniPresent, board, sources, files, added, selected };
 }
 
 // One undo step: the change's fields replace the state's.
@@ -253,7 +280,7 @@ function namedSounds(sounds, ascii, base = state) {
                            base.files.size + added.size + 1);
     if (!name) { refused.push("\"" + from + "\" is not added: every name like it is taken."); return; }
     if (!named(name)) added = withFile(added, name, bytes);
-    names.push({ name, title });
+    names.push({ name, title, index });
     if (name !== title + ".wav") renamed.push([from, name]);
   });
   return { added, names, renamed, refused };
@@ -282,6 +309,8 @@ export function setCodePage(page) {
 // ---- The lines of a skin ------------------------------------------------------
 
 export function select(index) {
+  // Only the selected pad's sound is held decoded.
+  if (index !== state.selected) Object.assign(state, { decoded: null, partDraft: null });
   state.selected = index;
   state.lineProblem = "";
 }
@@ -386,18 +415,34 @@ function boardChange(board, files, added) {
   return { board: Object.freeze(board), files, added: next, text, iniPresent: true };
 }
 
-function commitBoard(board, selected, files = state.files, added = state.added) {
+function commitBoard(board, selected, files = state.files, added = state.added, sources = state.sources) {
   const change = boardChange(board, files, added);
-  if (change) commit({ ...change, selected });
+  if (change) commit({ ...change, selected, sources });
   return change !== null;
+}
+
+function sourcesWithout(board, sound, index) {
+  if (soundInUse(board, sound, index)) return state.sources;
+  return new Map([...state.sources].filter(([name]) => !sameName(name, sound)));
 }
 
 const nextColour = (pads) => kPadColours[pads.length % kPadColours.length];
 
-function padsOf(board, names) {
+// The pads of the sounds readParts made, after the board's.
+function padsOf(board, names, sounds) {
   const pads = [...board.pads];
-  for (const { name, title } of names) pads.push({ label: title, sound: name, colour: nextColour(pads) });
+  for (const { name, title, index } of names) pads.push({ label: title, sound: name, colour: nextColour(pads), ...sounds[index].part });
   return pads;
+}
+
+// The sources with those of the sounds named, and their figures noted.
+function sourcesWith(sources, names, sounds) {
+  const next = new Map(sources);
+  for (const { name, index } of names) {
+    next.set(name, { bytes: sounds[index].source, offset: 0 });
+    partFigures.set(sounds[index].bytes, sounds[index].figures);
+  }
+  return next;
 }
 
 // A new board, just opened empty: a pad per sound, the stop pad playing the
@@ -405,10 +450,10 @@ function padsOf(board, names) {
 export function startBoard(name, sounds, silence) {
   const named = namedSounds([...sounds, { title: "stop", bytes: silence }], true);
   const stop = named.names.pop();
-  const board = { name, stopLabel: kStopLabel, stopSound: stop.name, pads: padsOf({ pads: [] }, named.names) };
+  const board = { name, stopLabel: kStopLabel, stopSound: stop.name, pads: padsOf({ pads: [] }, named.names, sounds) };
   const change = named.names.length ? boardChange(board, state.files, named.added) : null;
   if (change) {
-    Object.assign(state, change);
+    Object.assign(state, change, { sources: sourcesWith(new Map(), named.names, sounds) });
     state.saved = { ...state.saved, files: state.files };
     state.edition++;
   }
@@ -460,7 +505,8 @@ export function removePad(index) {
   const pad = board.pads[index];
   const { files, added } = filesWithout(board, pad.sound, index);
   const pads = board.pads.filter((_, i) => i !== index);
-  return commitBoard({ ...board, pads }, Math.min(index, pads.length - 1), files, added) ? pad : null;
+  return commitBoard({ ...board, pads }, Math.min(index, pads.length - 1), files, added,
+                     sourcesWithout(board, pad.sound, index)) ? pad : null;
 }
 
 // Sounds as new pads after the others: answers what namedSounds does, and
@@ -472,8 +518,8 @@ export function addPads(sounds) {
   const past = sounds.slice(Math.max(room, 0)).map((sound) => "\"" + sound.file + "\" is not added: the board has room " +
                                                               "for " + mostPads() + " pads.");
   named.refused.push(...past);
-  if (named.names.length) commitBoard({ ...board, pads: padsOf(board, named.names) }, board.pads.length, state.files,
-                                      named.added);
+  if (named.names.length) commitBoard({ ...board, pads: padsOf(board, named.names, sounds) }, board.pads.length, state.files,
+                                      named.added, sourcesWith(state.sources, named.names, sounds));
   return named;
 }
 
@@ -484,15 +530,16 @@ export function replacePadSound(index, sound) {
   const without = filesWithout(board, board.pads[index].sound, index);
   const named = namedSounds([sound], true, without);
   if (!named.names.length) return named;
-  const pads = board.pads.map((pad, i) => (i === index ? { ...pad, sound: named.names[0].name } : pad));
-  commitBoard({ ...board, pads }, index, without.files, named.added);
+  const pads = board.pads.map((pad, i) => (i === index ? { ...pad, sound: named.names[0].name, ...sound.part } : pad));
+  const sources = sourcesWith(sourcesWithout(board, board.pads[index].sound, index), named.names, [sound]);
+  commitBoard({ ...board, pads }, index, without.files, named.added, sources);
   return named;
 }
 
 // The board's lines become a skin's, edited as lines; its face stays as drawn.
 export function editAsSkin() {
   if (!state.board) return;
-  commit({ board: null, ...withoutFile(kBoardFile) });
+  commit({ board: null, sources: new Map(), ...withoutFile(kBoardFile) });
 }
 
 // ---- The view -----------------------------------------------------------------
@@ -525,6 +572,45 @@ export function endGesture() {
 
 export function setTrying(on) {
   state.trying = on;
+}
+
+// ---- A pad's part ----------------------------------------------------------------
+
+// The decoded sound of a source; it replaces the one held, so that only one is.
+export function noteDecoded(source, sound) {
+  state.decoded = { source, sound };
+}
+
+export function draftPart(draft) {
+  state.partDraft = draft;
+}
+
+// The pad plays its part ({ start, end, level, gainDb }) from now on, made
+// into the WAV made.wav: one undo step.
+// A pad that shares its WAV with another (the same sound came in twice)
+// gets one of its own, so that the other keeps its part.
+export function setPadPart(index, part, made) {
+  const board = state.board, pad = board && board.pads[index];
+  state.partDraft = null;
+  if (!pad) return false;
+  const { start, end, level, gainDb } = part;
+  const source = state.sources.get(pad.sound);
+  partFigures.set(made.wav, made.figures);
+  if (soundInUse(board, pad.sound, index)) {
+    const named = namedSounds([{ title: pad.sound.replace(/\.wav$/i, ""), bytes: made.wav }], true);
+    if (!named.names.length) { say(named.refused[0], true); return false; }
+    const sound = named.names[0].name;
+    const pads = board.pads.map((p, i) => (i === index ? { ...p, sound, start, end, level, gainDb } : p));
+    return commitBoard({ ...board, pads }, index, state.files, named.added, withFile(state.sources, sound, source));
+  }
+  const pads = board.pads.map((p, i) => (i === index ? { ...p, start, end, level, gainDb } : p));
+  const inFiles = state.files.has(pad.sound);
+  return commitBoard({ ...board, pads }, index, inFiles ? withFile(state.files, pad.sound, made.wav) : state.files,
+                     inFiles ? state.added : withFile(state.added, pad.sound, made.wav));
+}
+
+export function noteRecording(recording) {
+  state.recording = recording;
 }
 
 // ---- Saving ---------------------------------------------------------------------

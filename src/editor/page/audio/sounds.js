@@ -1,14 +1,14 @@
-// Sounds as lum plays them: a WAV the checker calls playable is kept as it
-// is; any other audio the browser decodes is written as a 16-bit PCM WAV.
-// The audio stays in the page's own memory: only soundVerdict reads a WAV's
-// chunk headers into the model.
+// Sounds as lum plays them. Beside a skin, a WAV the checker calls playable
+// is kept as it is and any other audio the browser decodes is written as a
+// 16-bit PCM WAV; on a board each sound becomes its part, cut of its silence
+// and levelled. The audio stays in the page's own memory: only soundVerdict
+// reads a WAV's chunk headers into the model, and the limiter and the span
+// their samples, each for one call.
 
+import { decodeSource, renderPart, soundPart } from "./part.js";
+import { pcmWave, waveSize } from "./wave.js";
 import { soundVerdict } from "../model.js";
 
-// The decoder resamples to its context's rate, so every WAV made here has this one.
-const kRate = 44100;
-const kHeaderBytes = 44;
-const kSilentFrames = kRate / 20;
 // The longest sound: its decoded audio is held whole, as 32-bit samples,
 // and how long it lasts is known only once it is decoded. Measured in
 // headless Chromium 156 on this machine (2 cores, shared with other work),
@@ -35,96 +35,72 @@ function tooManySoundBytes(name) {
   return "\"" + name + "\" would take the folder's sounds past the " + kLargestSoundBytes / 2 ** 20 + " MB they can have here.";
 }
 
-// A 16-bit PCM WAV of this many frames, its samples zero.
-function waveWithHeader(channels, frames) {
-  const dataBytes = frames * channels * 2;
-  const bytes = new Uint8Array(kHeaderBytes + dataBytes);
-  const view = new DataView(bytes.buffer);
-  const mark = (at, text) => bytes.set([...text].map((c) => c.charCodeAt(0)), at);
-  mark(0, "RIFF");
-  view.setUint32(4, kHeaderBytes - 8 + dataBytes, true);
-  mark(8, "WAVE");
-  mark(12, "fmt ");
-  view.setUint32(16, 16, true);                   // the format's size
-  view.setUint16(20, 1, true);                    // PCM
-  view.setUint16(22, channels, true);
-  view.setUint32(24, kRate, true);
-  view.setUint32(28, kRate * channels * 2, true); // bytes a second
-  view.setUint16(32, channels * 2, true);         // bytes a frame
-  view.setUint16(34, 16, true);                   // bits a sample
-  mark(36, "data");
-  view.setUint32(40, dataBytes, true);
-  return bytes;
-}
 
-// The decoded audio as 16-bit samples, rounded and clamped, channels
-// interleaved. An Int16Array writes in the platform's byte order, which is
-// little-endian, as a WAV is, wherever a browser runs; it and Math.floor
-// take a fifth of the time of DataView and Math.round.
-function pcmWave(audio) {
-  const channels = audio.numberOfChannels, frames = audio.length;
-  const bytes = waveWithHeader(channels, frames);
-  const out = new Int16Array(bytes.buffer, kHeaderBytes);
-  for (let c = 0; c < channels; c++) {
-    const samples = audio.getChannelData(c);
-    for (let i = 0, at = c; i < frames; i++, at += channels) {
-      const value = samples[i] * 32768;
-      out[at] = value >= 32767 ? 32767 : value <= -32768 ? -32768 : Math.floor(value + 0.5);
-    }
-  }
-  return bytes;
-}
 
-// A short silence: a press on a pad that plays it ends the sound playing.
-export function silentWave() {
-  return waveWithHeader(1, kSilentFrames);
-}
-
-// More than two channels become two by Web Audio's own down-mix to speakers.
-async function asStereo(audio) {
-  const context = new OfflineAudioContext(2, audio.length, kRate);
-  const source = new AudioBufferSourceNode(context, { buffer: audio });
-  source.connect(context.destination);
-  source.start();
-  return context.startRendering();
-}
-
-// { sound } or { failure } for one file; room is the WAV bytes still allowed.
-async function readSound(file, room) {
-  const data = await file.arrayBuffer();
-  const sound = { title: file.name.replace(/\.[^.]*$/, ""), file: file.name };
-  const tooLarge = { failure: tooManySoundBytes(file.name) };
-  if (soundVerdict(new Uint8Array(data)).playable) {
-    if (data.byteLength > room) return tooLarge;
-    return { sound: { ...sound, bytes: new Uint8Array(data), kept: true } };
-  }
-  let audio;
-  try {
-    audio = await new OfflineAudioContext(1, 1, kRate).decodeAudioData(data);
-  } catch (e) {
-    return { failure: "\"" + file.name + "\" is no audio this browser can decode (" + e.message + ")." };
-  }
-  if (audio.duration > kLongestSeconds)
-    return { failure: "\"" + file.name + "\" lasts " + Math.round(audio.duration) + " s; a sound can last at most " +
+// The decoded sound, or { failure } when it lasts past the longest sound.
+async function decodedWithin(name, bytes) {
+  let decoded;
+  try { decoded = await decodeSource(bytes); } catch (e) { return { failure: "\"" + name + "\" " + e.message }; }
+  if (decoded.seconds > kLongestSeconds)
+    return { failure: "\"" + name + "\" lasts " + Math.round(decoded.seconds) + " s; a sound can last at most " +
                       kLongestSeconds / 60 + " minutes here." };
-  const size = kHeaderBytes + audio.length * Math.min(audio.numberOfChannels, 2) * 2;
-  if (size > room) return tooLarge;
-  if (audio.numberOfChannels > 2) audio = await asStereo(audio);
-  return { sound: { ...sound, bytes: pcmWave(audio), kept: false } };
+  return { decoded };
 }
 
-// Each file as a WAV lum plays, one after the other so that only one
-// decoded sound is held at a time: { sounds: [{ title, file, bytes, kept }],
-// failures: [sentence] }. folderBytes is what the folder's sounds take
-// already; onProgress(done, total) after each file.
-export async function readSounds(files, folderBytes, onProgress) {
+const titleOf = (file) => file.name.replace(/\.[^.]*$/, "");
+
+// { sound } or { failure } for one file beside a skin; room is the WAV bytes still allowed.
+async function readSound(file, room) {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  const sound = { title: titleOf(file), file: file.name };
+  const tooLarge = { failure: tooManySoundBytes(file.name) };
+  if (soundVerdict(bytes).playable) {
+    if (bytes.length > room) return tooLarge;
+    return { sound: { ...sound, bytes, kept: true } };
+  }
+  const { decoded, failure } = await decodedWithin(file.name, bytes);
+  if (failure) return { failure };
+  if (waveSize(decoded.channels.length, decoded.channels[0].length) > room) return tooLarge;
+  return { sound: { ...sound, bytes: pcmWave(decoded.channels), kept: false } };
+}
+
+// { sound } or { failure } for one file of a board: its part without
+// silence, levelled, as the pad's WAV, with the file's bytes as its source
+// and the part's figures: { title, file, bytes, kept, source, part, figures }.
+async function readPart(file, room) {
+  const source = new Uint8Array(await file.arrayBuffer());
+  const { decoded, failure } = await decodedWithin(file.name, source);
+  if (failure) return { failure };
+  try {
+    const part = soundPart(decoded);
+    const frames = Math.round((part.end - part.start) * decoded.sampleRate);
+    if (waveSize(decoded.channels.length, frames) > room) return { failure: tooManySoundBytes(file.name) };
+    const settings = { ...part, level: true, gainDb: 0 };
+    const { wav, ...figures } = await renderPart(decoded, settings);
+    return { sound: { title: titleOf(file), file: file.name, bytes: wav, kept: false, source, part: settings, figures } };
+  } catch (e) {
+    return { failure: "\"" + file.name + "\" is not added. " + e.message };
+  }
+}
+
+// Each file read by read(file, room) one after the other, so that only one
+// decoded sound is held at a time: { sounds, failures: [sentence] }.
+// folderBytes is what the folder's sounds take already; onProgress(done,
+// total) after each file.
+async function readEach(files, folderBytes, onProgress, read) {
   const sounds = [], failures = [];
   let made = folderBytes;
   for (const [index, file] of [...files].entries()) {
-    const read = await readSound(file, kLargestSoundBytes - made);
-    if (read.failure) failures.push(read.failure);
-    else { sounds.push(read.sound); made += read.sound.bytes.length; }
+    const one = await read(file, kLargestSoundBytes - made);
+    if (one.failure) failures.push(one.failure);
+    else { sounds.push(one.sound); made += one.sound.bytes.length; }
     if (onProgress) onProgress(index + 1, files.length);
   }
   return { sounds, failures };
 }
+
+// Each file as a WAV lum plays beside a skin: sounds are { title, file, bytes, kept }.
+export const readSounds = (files, folderBytes, onProgress) => readEach(files, folderBytes, onProgress, readSound);
+
+// Each file as a board's pad: sounds are what readPart makes.
+export const readParts = (files, folderBytes, onProgress) => readEach(files, folderBytes, onProgress, readPart);

@@ -5,7 +5,7 @@
 import { $ } from "../render/dom.js";
 import { kCoordinates } from "../render/panel.js";
 import { isAudioFile } from "../audio/sounds.js";
-import { facts } from "../model.js";
+import { facts, readFolderFile } from "../model.js";
 import {
   deleteSelected, editAsSkin, refuseEdit, removePad, removeSound, renameBoard, say, select, setCodePage, setLine,
   setPadColour, setPadLabel, setScroll, setZoom, snapshot, typeRect, undo, redo,
@@ -14,7 +14,10 @@ import {
   importPicture, isZipFile, openDroppedFolder, openFolderInPlace, openPickedFolder, openZip,
 } from "../workflows/open.js";
 import { downloadBoard, save } from "../workflows/save.js";
+import { changePart } from "../workflows/part.js";
+import { toggleRecording } from "../workflows/record.js";
 import { addSoundFiles, newBoard, replaceSound } from "../workflows/sounds.js";
+import { playWave } from "../workflows/try.js";
 import { addHotspotInView, moveEarlierOrLater, toggleTrying } from "./keys.js";
 
 // "another path…" leaves the line as it is until a path is typed.
@@ -62,6 +65,23 @@ function onPadsClick(event) {
 function onRemovePad() {
   const removed = removePad(snapshot().selected);
   if (removed) say("Pad \"" + removed.label + "\" removed, and its sound " + removed.sound + " with it.");
+}
+
+// A number field's value; NaN when it is empty, which Number takes for 0.
+const numberIn = (id) => ($(id).value.trim() === "" ? NaN : Number($(id).value));
+
+// The part's fields and level: the pad's WAV is made again.
+function onPartChange(show) {
+  const index = snapshot().selected;
+  return changePart(index, {
+    start: numberIn("pad-start"), end: numberIn("pad-end"), level: $("pad-level").checked, gainDb: numberIn("pad-gain"),
+  }).then(show);
+}
+
+// The pad's WAV as lum.exe will play it: its part, levelled.
+function onPlayPart(show) {
+  const s = snapshot(), pad = s.board && s.board.pads[s.selected];
+  if (pad) playWave(readFolderFile(pad.sound), "\"" + pad.label + "\"", "playing \"" + pad.label + "\", as its pad plays it.", show);
 }
 
 function onEditAsSkin() {
@@ -125,6 +145,9 @@ export function wireControls(show) {
   on("pad-later", "click", () => moveEarlierOrLater(1));
   on("pad-remove", "click", onRemovePad);
   on("pad-replace", "change", () => chosen("pad-replace").length && replaceSound(chosen("pad-replace")[0], show));
+  for (const id of ["pad-start", "pad-end", "pad-level", "pad-gain"]) on(id, "change", () => onPartChange(show));
+  on("pad-play", "click", () => onPlayPart(show));
+  on("record", "click", () => toggleRecording(show));
   on("edit-as-skin", "click", onEditAsSkin);
   on("viewport", "scroll", () => setScroll($("viewport").scrollLeft, $("viewport").scrollTop));
   window.addEventListener("resize", show);

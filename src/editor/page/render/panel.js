@@ -6,6 +6,7 @@ import { $, showValue } from "./dom.js";
 import { facts, soundSeconds } from "../model.js";
 import { kPadColours, kColourNames } from "../board/palette.js";
 import { zipSize } from "../board/package.js";
+import { renderPart } from "./part.js";
 
 export const kCoordinates = ["left", "top", "right", "bottom"];
 const shown = { board: undefined, kind: "" };
@@ -33,6 +34,13 @@ function showToolbar(s) {
   $("try").checked = s.trying;
   $("zoom").value = String(s.zoom);
   $("code-page").value = String(s.codePage);
+  $("record").textContent = s.recording ? "Stop recording" : "Record";
+  $("record").setAttribute("aria-pressed", String(s.recording !== null));
+  $("recording").hidden = !s.recording;
+  if (s.recording) {
+    $("record-level").value = s.recording.level;
+    $("record-time").textContent = lengthText(s.recording.seconds) || "0:00.0";
+  }
 }
 
 function actionOption(name) {
@@ -76,6 +84,7 @@ function showPadEditor(s) {
   const sound = isPad ? pad.sound : board.stopSound;
   const length = lengthText(soundSeconds(sound));
   $("pad-sound").textContent = isPad ? sound + (length ? ", " + length : "") : "a short silence, which ends the sound playing";
+  renderPart(s, index);
 }
 
 // On a board its panel, on a skin the line tools. The lines of the hotspot

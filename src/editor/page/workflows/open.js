@@ -6,7 +6,7 @@ import { boardLines, mostPads } from "../board/layout.js";
 import { readZip } from "../board/zip.js";
 import { kLargestSoundBytes } from "../audio/sounds.js";
 import { decodePicture, pickFolder, readDroppedFolder, readPickedFolder, sameBytes, tooLargeForPage } from "../folder.js";
-import { facts, fileNameProblem, pictureSkin, sameName, skinSize } from "../model.js";
+import { facts, fileNameProblem, pictureSkin, sameName, skinSize, waveSeconds } from "../model.js";
 import { addSkin, openFolder, say, snapshot } from "../store.js";
 import { countText } from "./progress.js";
 
@@ -23,8 +23,10 @@ function iniIsFolder(files) {
 function boardOf(files) {
   const bytes = [...files].find(([path]) => sameName(path, kBoardFile));
   if (!bytes) return { board: null, why: "" };
-  const hasSound = (name) => [...files.keys()].some((path) => sameName(path, name));
-  const read = readBoardFile(bytes[1], { mostPads: mostPads(), hasSound });
+  const fileOf = (name) => [...files].find(([path]) => sameName(path, name));
+  const hasSound = (name) => fileOf(name) !== undefined;
+  const soundSeconds = (name) => waveSeconds(fileOf(name)[1]);
+  const read = readBoardFile(bytes[1], { mostPads: mostPads(), hasSound, soundSeconds });
   if (read.problem) return { board: null, why: read.problem };
   const lines = boardLines(read.board, snapshot().codePage);
   const ini = files.get(facts().hotspotFile);

@@ -36,11 +36,18 @@ export function tryPress(slot, show) {
   const path = soundFileOf(slot);
   stopPlaying();
   if (!path) { say("line " + spot.line + ": " + spot.name + " is not found in the folder, so nothing would play.", true); return; }
-  const audio = new Audio(URL.createObjectURL(new Blob([readFolderFile(path)], { type: "audio/wav" })));
-  player.audio = audio;
-  audio.addEventListener("ended", () => { if (player.audio === audio) stopPlaying(); });
   const what = whatPlays(s, spot);
   const stop = s.board && slot === s.board.pads.length;
-  audio.play().then(() => { say(stop ? "the stop pad: the sound playing ended." : "playing " + what + "."); show(); },
+  playWave(readFolderFile(path), what, stop ? "the stop pad: the sound playing ended." : "playing " + what + ".", show);
+}
+
+// The WAV plays in place of the sound playing; the status line says
+// playing once the browser has started it, or that it cannot.
+export function playWave(bytes, what, playing, show) {
+  stopPlaying();
+  const audio = new Audio(URL.createObjectURL(new Blob([bytes], { type: "audio/wav" })));
+  player.audio = audio;
+  audio.addEventListener("ended", () => { if (player.audio === audio) stopPlaying(); });
+  audio.play().then(() => { say(playing); show(); },
                     (e) => { if (e.name !== "AbortError") { say(what + ": the browser cannot play it.", true); show(); } });
 }
