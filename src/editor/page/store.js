@@ -196,21 +196,21 @@ export function openFolder(files, name, directory, board) {
   rest.delete(facts().hotspotFile);
   Object.assign(state, {
     name, files: rest, added: new Map(), text: ini || new Uint8Array(0), iniPresent: Boolean(ini), board,
-    sources: board ? heldSources(board, rest) : new Map(),
     undo: [], redo: [], selected: -1, lineProblem: "", gesture: null, decoded: null, partDraft: null,
     saving: { directory, loadedIni: ini || null, goAhead: null, written: new Map() },
   });
+  state.sources = board ? heldSources(board) : new Map();
   state.saved = { text: state.text, files: state.files, added: state.added };
   state.edition++;
 }
 
 // A board opened again starts from the parts its WAVs hold: each is its
 // pad's source, beginning at the pad's start.
-function heldSources(board, files) {
+function heldSources(board) {
   const sources = new Map();
   for (const pad of board.pads) {
-    const bytes = [...files].find(([path]) => sameName(path, pad.sound));
-    if (bytes) sources.set(pad.sound, { bytes: bytes[1], offset: pad.start });
+    const bytes = fileNamed(pad.sound);
+    if (bytes) sources.set(pad.sound, { bytes, offset: pad.start });
   }
   return sources;
 }

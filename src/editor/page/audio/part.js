@@ -11,6 +11,8 @@ import { limitPeaks, soundSpan } from "../model.js";
 export const kTargetLufs = -16;
 export const kCeilingDbtp = -1;
 export const kGainLimitDb = 20;
+// The shortest part a pad plays, in seconds.
+export const kSmallestPart = 0.01;
 
 // A cut inside the sound rises or falls over this time, so that it clicks not.
 const kFadeSeconds = 0.005;

@@ -9,7 +9,7 @@ import { renderWaveform } from "./waveform.js";
 export const partText = (seconds) => seconds.toFixed(2);
 
 // The decoded sound of the pad's source, when the store holds it.
-function decodedOf(s, source) {
+export function decodedOf(s, source) {
   return s.decoded && source && s.decoded.source === source.bytes ? s.decoded.sound : null;
 }
 

@@ -8,10 +8,10 @@
 import WaveSurfer from "wavesurfer.js";
 import RegionsPlugin from "wavesurfer.js/dist/plugins/regions.esm.js";
 import { $ } from "./dom.js";
+import { kSmallestPart } from "../audio/part.js";
 
 const kPeakPoints = 8000;
 const kRegionColour = "rgba(25, 118, 210, 0.25)";
-const kSmallestPart = 0.01;
 
 // What the view draws now: the decoded sound it was made from, whether
 // wavesurfer is ready with it, the part its region shows and the part it

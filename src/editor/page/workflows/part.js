@@ -3,12 +3,11 @@
 // the selected pad's sound is held decoded; every other source stays the
 // bytes it came in.
 
-import { decodeSource, kGainLimitDb, renderPart } from "../audio/part.js";
+import { decodeSource, kGainLimitDb, kSmallestPart, renderPart } from "../audio/part.js";
 import { soundVerdict } from "../model.js";
-import { partText } from "../render/part.js";
+import { decodedOf, partText } from "../render/part.js";
 import { draftPart, noteDecoded, say, setPadPart, snapshot } from "../store.js";
 
-const kSmallestPart = 0.01;
 const work = { decoding: null, changes: 0 };
 
 const round = (seconds) => Math.round(seconds * 100) / 100;
@@ -17,16 +16,12 @@ function selectedPad(s) {
   return s.board && s.selected >= 0 && s.selected < s.board.pads.length ? s.board.pads[s.selected] : null;
 }
 
-function decodedFor(s, source) {
-  return s.decoded && s.decoded.source === source.bytes ? s.decoded.sound : null;
-}
-
 // After each render: the selected pad's source is decoded, once, if the
 // store does not hold it; show draws its waveform when it is.
 export function decodeSelected(show) {
   const s = snapshot(), pad = selectedPad(s);
   const source = pad && s.sources.get(pad.sound);
-  if (!source || decodedFor(s, source) || work.decoding === source.bytes) return;
+  if (!source || decodedOf(s, source) || work.decoding === source.bytes) return;
   work.decoding = source.bytes;
   decodeSource(source.bytes).then(
     (sound) => { if (work.decoding === source.bytes) noteDecoded(source.bytes, sound); },
@@ -70,7 +65,7 @@ export async function changePart(index, change) {
   if (!source) return;
   const part = { start: pad.start, end: pad.end, level: pad.level, gainDb: pad.gainDb, ...change };
   const ticket = ++work.changes;
-  let decoded = decodedFor(s, source);
+  let decoded = decodedOf(s, source);
   try {
     decoded = decoded || await decodeSource(source.bytes);
   } catch (error) {

@@ -4,11 +4,11 @@
 
 import { isRecording, recordingLevel, startRecording, stopRecording } from "../audio/record.js";
 import { kLargestSoundBytes, kLongestSeconds } from "../audio/sounds.js";
+import { kRate, waveSize } from "../audio/wave.js";
 import { noteRecording, say, snapshot } from "../store.js";
 import { addSoundFiles, newBoard } from "./sounds.js";
 
 const kTick = 100;               // ms between readings of the meter and the time
-const kWaveBytesPerSecond = 44100 * 2 * 2;  // what a second of it may take as a stereo WAV
 const ticking = { timer: 0 };
 
 function microphoneProblem(error) {
@@ -18,9 +18,10 @@ function microphoneProblem(error) {
 }
 
 // Whether the recording may go on: a sound lasts at most kLongestSeconds,
-// and a folder's sounds take at most kLargestSoundBytes.
+// and a folder's sounds, this one as a stereo WAV among them, take at most
+// kLargestSoundBytes.
 function roomFor(seconds) {
-  return seconds < kLongestSeconds && snapshot().soundBytes + seconds * kWaveBytesPerSecond < kLargestSoundBytes;
+  return seconds < kLongestSeconds && snapshot().soundBytes + waveSize(2, seconds * kRate) < kLargestSoundBytes;
 }
 
 async function finish(show) {
