@@ -330,3 +330,13 @@ test("damaged, hostile and foreign zips are refused with a sentence, never an ex
     assert.ok(read.problem || read.files, "an answer");
   }
 });
+
+test("a label reads at 4.5:1 or more on a pad of any colour", () => {
+  const hex = (n) => n.toString(16).padStart(2, "0");
+  for (let r = 0; r < 256; r += 15) for (let g = 0; g < 256; g += 15) for (let b = 0; b < 256; b += 15) {
+    const pad = "#" + hex(r) + hex(g) + hex(b), label = palette.labelColour(pad);
+    const [light, dark] = [luminance(label), luminance(pad)].sort((x, y) => y - x);
+    const contrast = (light + 0.05) / (dark + 0.05);
+    assert.ok(contrast >= 4.5, `${label} on ${pad} reads at ${contrast.toFixed(2)}`);
+  }
+});

@@ -68,7 +68,7 @@ class BoardCase(EditorCase):
         self.page.after_check(action, what)
 
     def select_pad(self, index):
-        self.page.driver.find_elements(By.CSS_SELECTOR, "#pads li button")[index].click()
+        self.page.driver.find_elements(By.CSS_SELECTOR, "#pads li")[index].click()
         self.page.wait(lambda d: d.find_elements(By.CSS_SELECTOR, "#pads li.selected[data-pad='%d']" % index),
                        "pad %d to be selected" % index)
 

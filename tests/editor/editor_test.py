@@ -397,7 +397,7 @@ class NamesInTheCodePage(EditorCase):
         [saved] = self.page.save_downloads(["lum.ini"])
         self.assertEqual(read(saved).split(b"\n")[2], b"\xc0\xc1.wav 60 5 90 30")
         # Read in 1252, the first name finds caf\u00e9.wav: its finding offers that page.
-        switch = self.page.driver.find_element(By.CSS_SELECTOR, "#findings [data-line='1'] button")
+        switch = self.page.driver.find_element(By.CSS_SELECTOR, "#findings [data-line='1'] .code-page-switch")
         self.page.after_check(switch.click, "code page 1252")
         self.assertEqual(self.page.element("code-page").get_attribute("value"), "1252")
         self.assertEqual(self.names()[0], "caf\u00e9.wav")

@@ -63,7 +63,7 @@ class PartCase(EditorCase):
         return self.page.driver.execute_script(script, *args)
 
     def select_pad(self, index):
-        self.run_js("document.querySelectorAll('#pads li button')[arguments[0]].click()", index)
+        self.run_js("document.querySelectorAll('#pads li')[arguments[0]].click()", index)
 
     def region(self):
         """The region of the waveform, once it is drawn."""

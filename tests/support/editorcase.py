@@ -63,7 +63,7 @@ class EditorCase(unittest.TestCase):
         path.send_keys(text, Keys.TAB)
 
     def select_line(self, number):
-        self.page.driver.find_element("css selector", "#lines li[data-line='%d'] button" % number).click()
+        self.page.driver.find_element("css selector", "#lines li[data-line='%d']" % number).click()
 
     def drop(self, files):
         """Drops files ([name, bytes]) on the page as a drag from the desktop would."""

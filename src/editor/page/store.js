@@ -40,7 +40,8 @@ const state = {
   pointer: null,         // the skin's pixel under the pointer, as [x, y]
   gesture: null,         // { kind, slot, from, start, edges, box } while the button is down
   trying: false,         // presses act as lum.exe would
-  notice: { text: "", problem: false },
+  notice: { text: "", problem: false, count: 0 },  // count tells one sentence said twice from once
+  focus: { id: "", count: 0 },                     // where an operation sent the keyboard, and how often
   lineProblem: "",       // why the last edit of the selected line was refused
   progress: null,        // { done, total } while files are read
   saving: { directory: null, loadedIni: null, goAhead: null, written: new Map() },
@@ -168,7 +169,12 @@ function selectedFigures() {
 // ---- The status line --------------------------------------------------------
 
 export function say(text, problem) {
-  state.notice = { text, problem: Boolean(problem) };
+  state.notice = { text, problem: Boolean(problem), count: state.notice.count + 1 };
+}
+
+// The element of this id takes the keyboard at the next render.
+export function sendFocus(id) {
+  state.focus = { id, count: state.focus.count + 1 };
 }
 
 // An edit of the selected line refused: the status line and the line editor say why.

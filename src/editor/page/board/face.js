@@ -3,7 +3,7 @@
 // label, the stop pad, and the minimise and exit buttons.
 
 import { kMargin, kStrip, layout } from "./layout.js";
-import { kStopColour } from "./palette.js";
+import { kStopColour, labelColour } from "./palette.js";
 
 const kCorner = 14;                      // the face's rounded corners, see-through outside
 const kPadRadius = 6;
@@ -51,11 +51,11 @@ function labelLines(context, text, room) {
   return fitted.get(key).lines;
 }
 
-function drawLabel(context, text, box) {
+function drawLabel(context, text, box, colour) {
   const [x0, y0, x1, y1] = box;
   const lines = labelLines(context, text, x1 - x0 - 12);
   const height = parseInt(context.font, 10) * 1.25;
-  context.fillStyle = "#fff";
+  context.fillStyle = labelColour(colour);
   context.textAlign = "center";
   context.textBaseline = "middle";
   lines.forEach((line, i) => context.fillText(line, (x0 + x1) / 2, (y0 + y1) / 2 + (i - (lines.length - 1) / 2) * height));
@@ -66,7 +66,7 @@ function drawPad(context, box, colour, label) {
   context.beginPath();
   context.roundRect(box[0], box[1], box[2] - box[0], box[3] - box[1], kPadRadius);
   context.fill();
-  drawLabel(context, label, box);
+  drawLabel(context, label, box, colour);
 }
 
 // A raised button: light above and left, shaded below and right.

@@ -6,10 +6,7 @@ import { $ } from "../render/dom.js";
 import { kCoordinates } from "../render/panel.js";
 import { isAudioFile } from "../audio/sounds.js";
 import { facts, readFolderFile } from "../model.js";
-import {
-  deleteSelected, editAsSkin, refuseEdit, removePad, removeSound, renameBoard, say, select, setCodePage, setLine,
-  setPadColour, setPadLabel, setScroll, setZoom, snapshot, typeRect, undo, redo,
-} from "../store.js";
+import { editAsSkin, refuseEdit, say, select, setCodePage, setLine, setScroll, setZoom, snapshot, typeRect } from "../store.js";
 import {
   importPicture, isZipFile, openDroppedFolder, openFolderInPlace, openPickedFolder, openZip,
 } from "../workflows/open.js";
@@ -18,7 +15,10 @@ import { changePart } from "../workflows/part.js";
 import { toggleRecording } from "../workflows/record.js";
 import { addSoundFiles, newBoard, replaceSound } from "../workflows/sounds.js";
 import { playWave } from "../workflows/try.js";
-import { addHotspotInView, moveEarlierOrLater, toggleTrying } from "./keys.js";
+import {
+  addHotspotInView, colourPad, labelPad, moveEarlierOrLater, nameBoard, redoStep, removeSelected, removeSoundNamed,
+  toggleTrying, undoStep,
+} from "./edits.js";
 
 // "another path…" leaves the line as it is until a path is typed.
 function onActionChange() {
@@ -44,9 +44,7 @@ function onCoordinateChange() {
 
 function onSoundsClick(event) {
   const remove = event.target.closest(".remove-sound");
-  if (!remove) return;
-  removeSound(remove.value);
-  say("Removed " + remove.value + " from the folder.");
+  if (remove) removeSoundNamed(remove.value);
 }
 
 // A line or a finding clicked selects its line; a finding's code-page button switches to that code page.
@@ -60,11 +58,6 @@ function onListClick(event) {
 function onPadsClick(event) {
   const item = event.target.closest("li[data-pad]");
   if (item) select(Number(item.dataset.pad));
-}
-
-function onRemovePad() {
-  const removed = removePad(snapshot().selected);
-  if (removed) say("Pad \"" + removed.label + "\" removed, and its sound " + removed.sound + " with it.");
 }
 
 // A number field's value; NaN when it is empty, which Number takes for 0.
@@ -123,12 +116,12 @@ export function wireControls(show) {
   on("zoom", "change", () => setZoom(Number($("zoom").value)));
   on("code-page", "change", () => setCodePage(Number($("code-page").value)));
   on("try", "change", toggleTrying);
-  on("undo", "click", undo);
-  on("redo", "click", redo);
+  on("undo", "click", undoStep);
+  on("redo", "click", redoStep);
   on("save", "click", save);
   on("download-board", "click", downloadBoard);
   on("new-hotspot", "click", addHotspotInView);
-  on("delete", "click", deleteSelected);
+  on("delete", "click", removeSelected);
   on("move-up", "click", () => moveEarlierOrLater(-1));
   on("move-down", "click", () => moveEarlierOrLater(1));
   on("action", "change", onActionChange);
@@ -138,12 +131,12 @@ export function wireControls(show) {
   on("findings", "click", onListClick);
   on("sounds", "click", onSoundsClick);
   on("pads", "click", onPadsClick);
-  on("board-name", "change", () => renameBoard($("board-name").value));
-  on("pad-label", "change", () => setPadLabel(snapshot().selected, $("pad-label").value));
-  on("pad-colour", "change", () => setPadColour(snapshot().selected, $("pad-colour").value));
+  on("board-name", "change", () => nameBoard($("board-name").value));
+  on("pad-label", "change", () => labelPad(snapshot().selected, $("pad-label").value));
+  on("pad-colour", "change", () => colourPad(snapshot().selected, $("pad-colour").value));
   on("pad-earlier", "click", () => moveEarlierOrLater(-1));
   on("pad-later", "click", () => moveEarlierOrLater(1));
-  on("pad-remove", "click", onRemovePad);
+  on("pad-remove", "click", removeSelected);
   on("pad-replace", "change", () => chosen("pad-replace").length && replaceSound(chosen("pad-replace")[0], show));
   for (const id of ["pad-start", "pad-end", "pad-level", "pad-gain"]) on(id, "change", () => onPartChange(show));
   on("pad-play", "click", () => onPlayPart(show));

@@ -7,9 +7,10 @@
 import { $ } from "../render/dom.js";
 import { facts, skinSize, slotAt } from "../model.js";
 import {
-  addHotspot, endGesture, movePad, moveGesture, select, setLineAround, setPointer, snapshot, startGesture,
+  addHotspot, endGesture, moveGesture, select, setLineAround, setPointer, snapshot, startGesture,
 } from "../store.js";
 import { tryPress } from "../workflows/try.js";
+import { movePadTo } from "./edits.js";
 
 const kHandleReach = 5;                  // screen pixels around an edge that grab it
 
@@ -124,7 +125,7 @@ function onPointerUp(event, show) {
   const box = gestureBox(s, g, skinPoint(event, s.zoom));
   if (g.kind === "pad") {
     const to = box ? slotAt(skinPoint(event, s.zoom)) : null;
-    if (to !== null) movePad(g.slot, to);
+    if (to !== null) movePadTo(g.slot, to);
   } else {
     const moved = g.start ? box.some((v, i) => v !== g.start[i]) : box[2] - box[0] > 1 || box[3] - box[1] > 1;
     if (moved && g.kind === "draw") addHotspot(box);

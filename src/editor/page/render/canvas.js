@@ -7,7 +7,8 @@ import { tooLargeForPage } from "../folder.js";
 import { skinPixels, skinSize } from "../model.js";
 
 const kCheckerSquare = 8;
-const kOutline = { sound: "rgb(0,80,255)", minimise: "rgb(0,128,0)", exit: "rgb(214,0,0)", none: "#767676" };
+// Dark enough that a line number's white 10 px digits on the tag read at 7:1.
+const kOutline = { sound: "rgb(0,64,200)", minimise: "rgb(0,100,0)", exit: "rgb(170,0,0)", none: "#595959" };
 const kHalo = [["#fff", 1], ["#000", 1]];  // outside each outline: style and width in screen pixels
 
 // The skin's pixels as drawn, kept in a layer that each redraw scales: they

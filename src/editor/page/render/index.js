@@ -2,6 +2,8 @@
 // store as it stands; each part draws again only what has changed.
 
 import { renderCanvas } from "./canvas.js";
+import { renderCanvasItems } from "./items.js";
+import { focusNow, keepFocus } from "./focus.js";
 import { renderLists } from "./lists.js";
 import { renderPanel } from "./panel.js";
 import { renderStatus } from "./status.js";
@@ -16,6 +18,8 @@ const pageNames = new Map();  // code page -> "1251 Cyrillic"
 export function startRender() {
   const names = (text) => text.replaceAll("{hotspotFile}", facts().hotspotFile).replaceAll("{skinFile}", facts().skinFile);
   for (const element of document.querySelectorAll("[title]")) element.title = names(element.title);
+  for (const element of document.querySelectorAll("[aria-label]"))
+    element.setAttribute("aria-label", names(element.getAttribute("aria-label")));
   for (const part of document.querySelectorAll("header, aside")) {
     const walker = document.createTreeWalker(part, NodeFilter.SHOW_TEXT);
     while (walker.nextNode()) walker.currentNode.nodeValue = names(walker.currentNode.nodeValue);
@@ -26,8 +30,11 @@ export function startRender() {
 }
 
 export function render(s) {
+  const focused = focusNow();
   renderCanvas(s);
+  renderCanvasItems(s);
   renderLists(s, pageNames);
   renderPanel(s);
   renderStatus(s, slotAt);
+  keepFocus(s, focused);
 }

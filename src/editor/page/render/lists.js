@@ -22,15 +22,30 @@ function lineLabel(line, index) {
   return String(index + 1).padStart(3) + "  " + text + past;
 }
 
-function lineItem(line, index, selected) {
+// An option of a list whose one focus owner is the list itself: the list
+// names the selected option as its current one.
+function option(id, text, isSelected) {
   const item = document.createElement("li");
+  item.id = id;
+  item.setAttribute("role", "option");
+  item.setAttribute("aria-selected", String(isSelected));
+  item.classList.toggle("selected", isSelected);
+  item.textContent = text;
+  return item;
+}
+
+function showCurrent(list, items) {
+  const current = items.find((item) => item.classList.contains("selected"));
+  if (current) list.setAttribute("aria-activedescendant", current.id);
+  else list.removeAttribute("aria-activedescendant");
+  list.replaceChildren(...items);
+  if (current) current.scrollIntoView({ block: "nearest" });
+}
+
+function lineItem(line, index, selected) {
+  const item = option("line-" + (index + 1), lineLabel(line, index), index === selected);
   item.dataset.line = String(index + 1);
-  if (line.slot === facts().noHotspot || !line.name) item.className = "unused";
-  if (index === selected) item.classList.add("selected");
-  const button = document.createElement("button");
-  button.textContent = lineLabel(line, index);
-  button.setAttribute("aria-pressed", String(index === selected));
-  item.append(button);
+  if (line.slot === facts().noHotspot || !line.name) item.classList.add("unused");
   return item;
 }
 
@@ -38,11 +53,11 @@ function showLines(s) {
   if (same("lines", [s.lines, s.selected])) return;
   const items = s.lines.slice(0, kShownLines).map((line, index) => lineItem(line, index, s.selected));
   if (s.lines.length > kShownLines) {
-    const more = document.createElement("li");
-    more.textContent = "… and " + (s.lines.length - kShownLines) + " more lines, kept as they are";
+    const more = option("lines-more", "… and " + (s.lines.length - kShownLines) + " more lines, kept as they are", false);
+    more.setAttribute("aria-disabled", "true");
     items.push(more);
   }
-  showItems($("lines"), items, (item) => item.dataset.line || "more");
+  showCurrent($("lines"), items);
 }
 
 // A finding whose name is a file of the folder when read in another code
@@ -63,8 +78,11 @@ function showFindings(s, pageNames) {
     Object.assign(item.dataset, { line: String(finding.line), kind: finding.kind, level: finding.level, index: String(index) });
     item.title = finding.message;
     const where = finding.line ? "line " + finding.line : "folder";
-    item.textContent = where + " " + finding.level + " " + finding.kind + ": " + finding.message;
+    const text = where + " " + finding.level + " " + finding.kind + ": " + finding.message;
     if (finding.line === s.selected + 1) item.classList.add("selected");
+    // A finding of a line is a button that selects it; one of the folder is only said.
+    if (!finding.line) item.textContent = text;
+    else item.append(Object.assign(document.createElement("button"), { className: "finding", textContent: text }));
     if (finding.foundInCodePage) item.append(" ", codePageSwitch(finding.foundInCodePage, pageNames));
     return item;
   });
@@ -74,26 +92,21 @@ function showFindings(s, pageNames) {
 // Each sound of the folder; one added here can be taken out again.
 function showSounds(s) {
   if (same("sounds", [s.sounds, s.removable])) return;
-  $("sounds").replaceChildren(...s.sounds.map((name) => {
+  showItems($("sounds"), s.sounds.map((name) => {
     const item = document.createElement("li");
     item.textContent = name;
     if (!s.removable.includes(name)) return item;
     const button = document.createElement("button");
     Object.assign(button, { className: "remove-sound", value: name, textContent: "Remove" });
-    button.setAttribute("aria-label", "Remove " + name);
+    button.setAttribute("aria-label", "Remove sound " + name);
     item.append(" ", button);
     return item;
-  }));
+  }), (item) => item.firstChild.nodeValue);
 }
 
 function padItem(label, index, selected) {
-  const item = document.createElement("li");
+  const item = option("pad-" + index, label, index === selected);
   item.dataset.pad = String(index);
-  const button = document.createElement("button");
-  button.textContent = label;
-  button.setAttribute("aria-pressed", String(index === selected));
-  if (index === selected) item.classList.add("selected");
-  item.append(button);
   return item;
 }
 
@@ -101,7 +114,7 @@ function padItem(label, index, selected) {
 function showPads(s) {
   if (same("pads", [s.board, s.selected])) return;
   const labels = s.board ? [...s.board.pads.map((pad) => pad.label), s.board.stopLabel] : [];
-  showItems($("pads"), labels.map((label, i) => padItem(label, i, s.selected)), (item) => item.dataset.pad);
+  showCurrent($("pads"), labels.map((label, i) => padItem(label, i, s.selected)));
 }
 
 export function renderLists(s, pageNames) {

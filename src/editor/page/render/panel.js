@@ -65,6 +65,15 @@ function colourOptions() {
   return kPadColours.map((colour) => new Option(kColourNames[colour], colour));
 }
 
+// The buttons act on the selected pad: their names say which.
+function nameButtons(label) {
+  const pad = "pad \"" + label + "\"";
+  $("pad-earlier").setAttribute("aria-label", "Move earlier: " + pad);
+  $("pad-later").setAttribute("aria-label", "Move later: " + pad);
+  $("pad-remove").setAttribute("aria-label", "Remove " + pad);
+  $("pad-replace").setAttribute("aria-label", "Replace sound of " + pad);
+}
+
 // The selected pad's fields; empty and hidden when no pad is selected.
 function showPadEditor(s) {
   const board = s.board;
@@ -81,6 +90,7 @@ function showPadEditor(s) {
   $("pad-colour").value = isPad ? pad.colour : "";
   $("pad-colour-row").hidden = !isPad;
   $("pad-actions").hidden = !isPad;
+  if (isPad) nameButtons(pad.label);
   const sound = isPad ? pad.sound : board.stopSound;
   const length = lengthText(soundSeconds(sound));
   $("pad-sound").textContent = isPad ? sound + (length ? ", " + length : "") : "a short silence, which ends the sound playing";

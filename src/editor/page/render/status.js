@@ -5,11 +5,14 @@
 import { $ } from "./dom.js";
 import { facts } from "../model.js";
 
-function pressText(s, slot) {
+const shown = { notice: -1 };
+
+export function pressText(s, slot) {
   if (slot === facts().noHotspot) return "drag";
   const spot = s.hotspots[slot];
   if (!spot) return "";
   if (s.board && slot < s.board.pads.length) return s.board.pads[slot].label + ": plays " + spot.name;
+  if (s.board && slot === s.board.pads.length) return s.board.stopLabel + ": ends the sound playing";
   return spot.action === "sound" ? "line " + spot.line + ": " + spot.name : spot.action;
 }
 
@@ -19,11 +22,25 @@ function showPointer(s, slotAt) {
   $("press").textContent = slot === null ? "" : pressText(s, slot);
 }
 
-export function renderStatus(s, slotAt) {
-  if ($("status").textContent !== s.notice.text) $("status").textContent = s.notice.text;
+// Each sentence said once: a new text node is a change a screen reader
+// reads even when the sentence is the one it read last.
+function showNotice(s) {
+  if (shown.notice === s.notice.count) return;
+  shown.notice = s.notice.count;
+  $("status").replaceChildren(document.createTextNode(s.notice.text));
   $("status").classList.toggle("problem", s.notice.problem);
+}
+
+function showProgress(s) {
   $("progress").hidden = !s.progress;
-  if (s.progress) Object.assign($("progress"), { max: Math.max(s.progress.total, 1), value: s.progress.done });
+  if (!s.progress) return;
+  Object.assign($("progress"), { max: Math.max(s.progress.total, 1), value: s.progress.done });
+  $("progress").setAttribute("aria-valuetext", s.progress.done + " of " + s.progress.total + " sounds read");
+}
+
+export function renderStatus(s, slotAt) {
+  showNotice(s);
+  showProgress(s);
   if (s.progress) document.body.dataset.busy = "1";
   else delete document.body.dataset.busy;
   showPointer(s, slotAt);
