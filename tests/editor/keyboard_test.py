@@ -78,7 +78,10 @@ class NoViolations(KeyboardCase):
         self.assertEqual(self.violations(), [], "a skin open, a finding shown")
         self.make_board()
         self.page.driver.find_element("css selector", "#pads li[data-pad='1']").click()
-        self.assertEqual(self.violations(), [], "a board with a pad selected, its panel open")
+        self.page.wait(lambda d: self.run_js("const host = document.querySelector('#pad-wave > div');"
+                                             "return host && host.shadowRoot.querySelector(\"[part~='region']\")"),
+                       "the waveform and its part")
+        self.assertEqual(self.violations(), [], "a board with a pad selected, its waveform and part drawn")
         self.page.element("try").click()
         self.assertEqual(self.violations(), [], "Try")
         self.run_js("const p = document.getElementById('progress'); p.hidden = false; p.max = 4; p.value = 1;")
