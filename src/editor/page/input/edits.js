@@ -14,7 +14,7 @@ import { stopPlaying } from "../workflows/try.js";
 const quoted = (text) => "\"" + text + "\"";
 const sentence = (text) => text[0].toUpperCase() + text.slice(1) + ".";
 
-export function ordinal(n) {
+function ordinal(n) {
   const teen = n % 100 >= 11 && n % 100 <= 13;
   return n + (teen ? "th" : ["th", "st", "nd", "rd"][n % 10] || "th");
 }

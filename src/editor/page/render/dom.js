@@ -2,6 +2,15 @@
 
 export const $ = (id) => document.getElementById(id);
 
+// Whether a part's inputs are those it last drew, kept in shown[part]; if
+// not, they are noted.
+export function drawnFrom(shown, part, inputs) {
+  const last = shown[part];
+  if (last && last.length === inputs.length && last.every((value, i) => value === inputs[i])) return true;
+  shown[part] = inputs;
+  return false;
+}
+
 // The list's items in place of its children. The element that had the
 // focus inside the list gets it back in the item of the same key; when that
 // one is gone, in the item now at its place, the next, or the last at the

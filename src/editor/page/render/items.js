@@ -2,7 +2,7 @@
 // label and what a press does, the selected one the canvas's current
 // option, and the keys the canvas takes in its name.
 
-import { $ } from "./dom.js";
+import { $, drawnFrom } from "./dom.js";
 import { pressText } from "./status.js";
 
 const shown = { inputs: null };
@@ -19,9 +19,7 @@ function canvasName(s) {
 }
 
 export function renderCanvasItems(s) {
-  const inputs = [s.open, s.hotspots, s.board, s.selected, s.lines];
-  if (shown.inputs && inputs.every((value, i) => value === shown.inputs[i])) return;
-  shown.inputs = inputs;
+  if (drawnFrom(shown, "inputs", [s.open, s.hotspots, s.board, s.selected, s.lines])) return;
   const line = s.selected >= 0 ? s.lines[s.selected] : null;
   const items = s.hotspots.map((spot) => {
     const item = document.createElement("div");

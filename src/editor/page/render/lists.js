@@ -2,19 +2,13 @@
 // the folder's sounds and a board's pads, each drawn again only when what it
 // shows has changed.
 
-import { $, showItems } from "./dom.js";
+import { $, drawnFrom, showItems } from "./dom.js";
 import { facts } from "../model.js";
 
 const kShownLines = 1000;                // the list shows no more; the rest are kept as they are
 const shown = { lines: null, findings: null, sounds: null, pads: null };
 
-// Whether the part's inputs are those it last drew; if not, they are noted.
-function same(part, inputs) {
-  const last = shown[part];
-  if (last && last.length === inputs.length && last.every((value, i) => value === inputs[i])) return true;
-  shown[part] = inputs;
-  return false;
-}
+const same = (part, inputs) => drawnFrom(shown, part, inputs);
 
 function lineLabel(line, index) {
   const text = line.name ? line.name + " " + line.rect.join(" ") : "(no fields)";
