@@ -132,6 +132,20 @@ class ByKeysAlone(KeyboardCase):
             "for (const type of ['mousedown', 'pointerdown', 'click'])"
             "  document.addEventListener(type, e => { if (e.detail > 0) window.mouse = (window.mouse || 0) + 1; }, true);")
 
+    def test_a_control_that_goes_away_leaves_the_focus_with_its_list(self):
+        # Removing the last pad disables its Remove button; Edit as skin hides the pads' whole panel, and the
+        # canvas, which shows the same skin, takes the focus.
+        self.make_board(("bell",))
+        self.tab_to("pads")
+        self.press(Keys.HOME)
+        self.tab_to("pad-remove")
+        self.step(lambda: self.press(Keys.ENTER), "Pad \"bell\" removed")
+        self.assertEqual(self.focused(), "pads")
+        self.tab_to("edit-as-skin")
+        self.press(Keys.ENTER)
+        self.page.wait(lambda d: not self.page.element("board-panel").is_displayed(), "the skin's lines")
+        self.assertEqual(self.focused(), "viewport")
+
     def test_single_keys_on_buttons_and_fields_change_nothing(self):
         make_folder(self.path("skin"), ["bell.wav 5 5 40 30", "MIN 50 5 60 15"], files={"bell.wav": wave()})
         self.page.open_folder(self.path("skin"))
