@@ -14,12 +14,19 @@
 - the page's size;
 - ten one-minute stereo MP3s (ffmpeg's) made into a board through board-input: from
   the change event to data-checks changing once the board is checked (the
-  page is then no longer busy and the board is ready to download);
+  page is then no longer busy and the board is ready to download), and
+  that time's share of each step of a sound's way to a pad, from the
+  page's performance timeline: decode (the browser's decoder), measure
+  (the loudness), render (fades and the limiter) and write (the WAV's
+  bytes); the rest is the files read, the silence found, the limiter's
+  work checked and the board made (face, lines, board file) and checked;
 - the page's memory meanwhile: the peak resident set (VmHWM, from /proc) of
   its Chromium renderer process after the board is made, less the renderer's
   resident set (VmRSS) on the idle page before, against the bytes of the
-  WAVs in the board's zip. The renderer is where the page's script, its
-  WebAssembly memory and the browser's audio decoder run;
+  WAVs in the board's zip plus the decoded sound the page holds, one at a
+  time (32-bit float samples of the longest source). The renderer is where
+  the page's script, its WebAssembly memory and the browser's audio
+  decoder run;
 - on a board of 29 pads with 30 MB of WAVs: a pad's label edited (from the
   label field's change event) and a pad moved one place (from the button's
   click) until data-checks changes, which it does once the face and the
@@ -47,6 +54,9 @@ NODE_RUNS = 7
 BOARD_RUNS = 3
 BOARD_SOUNDS = 10
 BOARD_SECONDS = 60
+# A one-minute stereo source decoded: 44.1 kHz, two channels of 4-byte samples.
+DECODED_BYTES = BOARD_SECONDS * 44100 * 2 * 4
+STEPS = ("decode", "measure", "render", "write")
 PADS = 29
 PAD_WAV_BYTES = 30 * 10 ** 6 // PADS
 # Times, by the page's clock, of the events and of the changes of its
@@ -86,7 +96,7 @@ def skin_folder(folder, width, height):
 
 def edit_times(page):
     """Median and longest time of an arrow key's move of line 2's hotspot."""
-    page.driver.find_element("css selector", "#lines li[data-line='2'] button").click()
+    page.driver.find_element("css selector", "#lines li[data-line='2']").click()
     times = []
     for i in range(EDITS):
         page.after_check(lambda: page.element("viewport").send_keys(Keys.ARROW_RIGHT if i % 2 else Keys.ARROW_LEFT),
@@ -156,10 +166,21 @@ def board_figures(page_path, root):
             grown = max(memory_kb(pid, "VmHWM") - rss for pid, rss in idle.items()) * 1024
             with zipfile.ZipFile(page.download("download-board", ".zip")) as archive:
                 wav_bytes = sum(entry.file_size for entry in archive.infolist() if entry.filename.endswith(".wav"))
-            runs.append((seconds, grown, wav_bytes))
+            split = {name: step_seconds(page, name) for name in STEPS}
+            runs.append((seconds, grown, wav_bytes, split))
         finally:
             page.close()
     return runs
+
+
+def step_seconds(page, name):
+    """Seconds the page spent in its steps of that name between the board's change event and its check (the
+    selected pad's sound, decoded once the board is ready, is not the board's)."""
+    return page.driver.execute_script(
+        "const from = recorded.changes.at(-1), to = recorded.checks.at(-1);"
+        "return performance.getEntriesByName('lum ' + arguments[0], 'measure')"
+        "  .filter((e) => e.startTime >= from && e.startTime + e.duration <= to)"
+        "  .reduce((sum, e) => sum + e.duration, 0) / 1000", name)
 
 
 def since(page, event):
@@ -168,7 +189,7 @@ def since(page, event):
 
 def pad_edit_times(page):
     """Medians of a label edit and of a move of the first pad, each until the board is checked again."""
-    page.driver.find_element("css selector", "#pads li[data-pad='0'] button").click()
+    page.driver.find_element("css selector", "#pads li[data-pad='0']").click()
     labels, moves = [], []
     for i in range(EDITS):
         page.after_check(lambda: page.driver.execute_script(
@@ -189,7 +210,8 @@ def pad_board_figures(page_path, root):
     for i in range(PADS):
         paths.append(os.path.join(folder, "pad %d.wav" % i))
         with open(paths[-1], "wb") as out:
-            out.write(wave(frames=bytes([i + 1, 0]) * frames))
+            # At the rate a board's WAVs have, so that the board holds these bytes, not more.
+            out.write(wave(frames=bytes([i + 1, 0]) * frames, rate=44100))
     downloads = os.path.join(root, "pad-downloads")
     os.makedirs(downloads)
     page = EditorPage(page_path, downloads, before_load=RECORDER)
@@ -248,12 +270,18 @@ def part_figures(page_path, root):
         drawn = []
         for _ in range(5):
             for index in (1, 0):  # the stop pad, then the theme again: decoded and drawn anew
-                page.driver.execute_script("document.querySelectorAll('#pads li button')[arguments[0]].click()", index)
+                page.driver.execute_script("document.querySelectorAll('#pads li')[arguments[0]].click()", index)
             page.wait(lambda d: len(measures(page, "waveform")) > len(drawn), "the waveform", timeout=60)
             drawn = measures(page, "waveform")
+        # The theme has no silence to cut, so its part is the whole sound: a narrower one leaves room to drag.
+        page.driver.execute_script(
+            "const f = document.getElementById('pad-end'); f.value = '60';"
+            "f.dispatchEvent(new Event('change', { bubbles: true }));")
         page.wait(lambda d: d.execute_script(
             "const h = document.getElementById('pad-wave').firstElementChild;"
-            "return h && h.shadowRoot.querySelector(\"[part~='region']\") !== null"), "the region")
+            "const r = h && h.shadowRoot.querySelector(\"[part~='region']\");"
+            "return r !== null && r.getBoundingClientRect().width < h.getBoundingClientRect().width / 2"),
+            "the narrower region")
         before = page.element("pad-start").get_attribute("value")
         times, after = page.driver.execute_script(REGION_DRAG, EDITS)
         if after == before:
@@ -333,11 +361,19 @@ def main():
     board_seconds = statistics.median(r[0] for r in board_runs)
     print(row("ten one-minute stereo MP3s to a board ready to download", "%.2f s median" % board_seconds,
               "max %.2f s" % max(r[0] for r in board_runs), "-", "<= 3 s", "yes" if board_seconds <= 3 else "no"))
+    median_run = sorted(board_runs, key=lambda r: r[0])[len(board_runs) // 2]
+    for name in STEPS:
+        print(row("  of which " + name, "%.2f s" % median_run[3][name], "-",
+                  "%.0f%%" % (100 * median_run[3][name] / median_run[0]), "report", "-"))
+    rest = median_run[0] - sum(median_run[3].values())
+    print(row("  of which the rest (files read, board made and checked)", "%.2f s" % rest, "-",
+              "%.0f%%" % (100 * rest / median_run[0]), "report", "-"))
     grown, wav_bytes = max(r[1] for r in board_runs), board_runs[-1][2]
+    held = wav_bytes + DECODED_BYTES
     print(row("  renderer's peak memory meanwhile (VmHWM - idle VmRSS)", "%.0f MB most" % (grown / 1e6),
-              "%.0f MB of WAVs" % (wav_bytes / 1e6), "%.2fx" % (grown / wav_bytes), "<= 3x the WAVs",
-              "yes" if grown <= 3 * wav_bytes else "no"))
-    print(row("a 3-minute stereo sound's waveform drawn, from its decoded sound", "%.0f ms median" % drawn, "-", "-",
+              "%.0f + %.0f MB" % (wav_bytes / 1e6, DECODED_BYTES / 1e6), "%.2fx" % (grown / held),
+              "<= 3x WAVs + decoded", "yes" if grown <= 3 * held else "no"))
+    print(row("a 3-minute stereo sound's waveform, from its decoded sound", "%.0f ms median" % drawn, "-", "-",
               "<= 200 ms", "yes" if drawn <= 200 else "no"))
     print(row("  a drag of its region to the fields' update", "%.1f ms median" % drag, "max %.1f ms" % drag_max, "-",
               "<= 16 ms, one frame", "yes" if drag <= 16 else "no"))

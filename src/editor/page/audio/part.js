@@ -24,6 +24,18 @@ const kMostLimiterCalls = 4;
 const kLoudnessTolerance = 0.3;
 const kMostLoudnessPasses = 3;
 
+// A step of a sound's way to a pad, on the browser's performance timeline,
+// where the figures read how long decoding, measuring, rendering and
+// writing each took.
+async function step(name, work) {
+  const start = performance.now();
+  try {
+    return await work();
+  } finally {
+    performance.measure("lum " + name, { start });
+  }
+}
+
 // More than two channels become two by Web Audio's own down-mix to speakers.
 async function asStereo(audio) {
   const context = new OfflineAudioContext(2, audio.length, kRate);
@@ -38,13 +50,15 @@ async function asStereo(audio) {
 // The decoder takes the bytes' buffer for its own, so it gets a copy: the
 // caller keeps the source as it came.
 export async function decodeSource(bytes) {
-  let audio;
-  try {
-    audio = await new OfflineAudioContext(1, 1, kRate).decodeAudioData(bytes.slice().buffer);
-  } catch (e) {
-    throw new Error("is no audio this browser can decode (" + e.message + ").");
-  }
-  if (audio.numberOfChannels > 2) audio = await asStereo(audio);
+  const audio = await step("decode", async () => {
+    let decoded;
+    try {
+      decoded = await new OfflineAudioContext(1, 1, kRate).decodeAudioData(bytes.slice().buffer);
+    } catch (e) {
+      throw new Error("is no audio this browser can decode (" + e.message + ").");
+    }
+    return decoded.numberOfChannels > 2 ? asStereo(decoded) : decoded;
+  });
   const channels = Array.from({ length: audio.numberOfChannels }, (_, c) => audio.getChannelData(c));
   return { channels, sampleRate: kRate, seconds: audio.length / kRate };
 }
@@ -117,12 +131,13 @@ export async function renderPart(decoded, { start, end, level, gainDb }) {
   const last = Math.min(length, Math.max(0, Math.round(end * sampleRate)));
   if (last <= first) throw new Error("Its part ends before it starts.");
   const part = channels.map((samples) => samples.subarray(first, last));
-  const before = integratedLoudness(part, sampleRate);
+  const measured = (samples) => step("measure", () => integratedLoudness(samples, sampleRate));
+  const before = await measured(part);
   const wanted = (level && before !== null ? kTargetLufs - before : 0) + gainDb;
-  const faded = await fadedPart(part, sampleRate, first > 0, last < length);
-  let result = limited(faded, sampleRate, wanted);
+  const faded = await step("render", () => fadedPart(part, sampleRate, first > 0, last < length));
+  let result = await step("render", () => limited(faded, sampleRate, wanted));
   let after = result.gainDb !== wanted || limiterActed(faded, result.channels, result.gainDb)
-    ? integratedLoudness(result.channels, sampleRate)
+    ? await measured(result.channels)
     : before === null ? null : before + wanted;
   // Peaks held often enough take loudness with them (clicks every quarter
   // second lost 1.6 LU): the gain goes up by what is missing, and the
@@ -130,8 +145,9 @@ export async function renderPart(decoded, { start, end, level, gainDb }) {
   for (let pass = 0; level && before !== null && after !== null && pass < kMostLoudnessPasses; pass++) {
     const missing = kTargetLufs + gainDb - after;
     if (missing < kLoudnessTolerance) break;
-    result = limited(faded, sampleRate, result.gainDb + missing);
-    after = integratedLoudness(result.channels, sampleRate);
+    result = await step("render", () => limited(faded, sampleRate, result.gainDb + missing));
+    after = await measured(result.channels);
   }
-  return { wav: pcmWave(result.channels), before, after, truePeakDb: result.truePeakDb };
+  const wav = await step("write", () => pcmWave(result.channels));
+  return { wav, before, after, truePeakDb: result.truePeakDb };
 }
