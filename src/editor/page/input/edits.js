@@ -28,11 +28,17 @@ function lineText(s, index) {
   return "line " + (index + 1) + (line && line.name ? ": " + line.name + " " + line.rect.join(" ") : "");
 }
 
-// The sentence of an edit of the selected line that the model took; a
-// refused one has said why already.
-function sayLineEdit(before, words) {
+// The sentence of an edit, from the state after it, when it changed the
+// folder; an edit that changed nothing says nothing.
+function sayIfEdited(before, words) {
   const s = snapshot();
-  if (s.edition !== before && !s.lineProblem) say(words(s));
+  if (s.edition !== before) say(words(s));
+}
+
+// The same for an edit of the selected line, which the model may refuse,
+// having said why already.
+function sayLineEdit(before, words) {
+  if (!snapshot().lineProblem) sayIfEdited(before, words);
 }
 
 export function movePadTo(from, to) {
@@ -99,18 +105,17 @@ export function zoomBy(step) {
   say("Zoom " + snapshot().zoom + "\u00d7.");
 }
 
-function undoOrRedo(operation, done) {
+function undoOrRedo(operation, done, verb, stepsLeft) {
   const before = snapshot().edition;
   operation();
-  const s = snapshot();
-  if (s.edition === before) return;
-  const left = done === "Undone" ? s.undo.length : s.redo.length;
-  say(done + (s.selected >= 0 ? "; " + (s.board ? padName(s, s.selected) : lineText(s, s.selected)) + " selected" : "") +
-      "; " + (left || "no") + " more to " + (done === "Undone" ? "undo" : "redo") + ".");
+  sayIfEdited(before, (s) => {
+    const selected = s.selected < 0 ? "" : "; " + (s.board ? padName(s, s.selected) : lineText(s, s.selected)) + " selected";
+    return done + selected + "; " + (stepsLeft(s) || "no") + " more to " + verb + ".";
+  });
 }
 
-export const undoStep = () => undoOrRedo(undo, "Undone");
-export const redoStep = () => undoOrRedo(redo, "Redone");
+export const undoStep = () => undoOrRedo(undo, "Undone", "undo", (s) => s.undo.length);
+export const redoStep = () => undoOrRedo(redo, "Redone", "redo", (s) => s.redo.length);
 
 export function selectNone() {
   if (snapshot().selected < 0) return false;
@@ -120,19 +125,19 @@ export function selectNone() {
 }
 
 export function labelPad(index, label) {
-  const s = snapshot();
+  const before = snapshot().edition;
   setPadLabel(index, label);
-  if (snapshot().edition !== s.edition) say(ordinal(index + 1) + " pad labelled " + quoted(label) + ".");
+  sayIfEdited(before, () => ordinal(index + 1) + " pad labelled " + quoted(label) + ".");
 }
 
 export function colourPad(index, colour) {
-  const s = snapshot();
+  const before = snapshot().edition;
   setPadColour(index, colour);
-  if (snapshot().edition !== s.edition) say("Pad " + quoted(s.board.pads[index].label) + " is " + kColourNames[colour] + " now.");
+  sayIfEdited(before, (s) => "Pad " + quoted(s.board.pads[index].label) + " is " + kColourNames[colour] + " now.");
 }
 
 export function nameBoard(name) {
-  const s = snapshot();
+  const before = snapshot().edition;
   renameBoard(name);
-  if (snapshot().edition !== s.edition) say("The board is named " + quoted(name) + " now.");
+  sayIfEdited(before, () => "The board is named " + quoted(name) + " now.");
 }
